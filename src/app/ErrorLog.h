@@ -1,0 +1,32 @@
+#pragma once
+// The error log: every failure the engine notices becomes one dated line in
+// "Err.txt" in the per-user folder. Logging never throws and never reports a
+// failure of its own; a line that cannot be written is lost.
+#include <ctime>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/os/ResultCodes.h"
+
+namespace tav {
+
+void LogError(std::wstring_view text) noexcept;
+// The system's message for the thread's last error.
+void LogLastError() noexcept;
+// The C library's message for errno.
+void LogErrno() noexcept;
+// A standard exception's what() text, converted from multibyte.
+void LogException(const char* what) noexcept;
+// call + " " + symbolic name + " " + description.
+void LogHResult(HRESULT hr, std::wstring_view call) noexcept;
+
+// "YYYY/MM/DD message\n" in the locale's multibyte form.
+std::string FormatLogLine(const std::tm& date, std::wstring_view message);
+
+// Tools send log lines elsewhere (a terminal) instead of the per-user file.
+// An empty sink restores the file.
+using LogSink = std::function<void(std::wstring_view)>;
+void SetLogSink(LogSink sink);
+
+}  // namespace tav

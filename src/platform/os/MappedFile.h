@@ -1,0 +1,33 @@
+#pragma once
+// A whole file mapped read-only into memory: the substitute for CreateFileW,
+// CreateFileMappingW and MapViewOfFile. Closing unmaps the view and the file.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace tav::os {
+
+class MappedFile {
+ public:
+  enum class Status { Ok, OpenFailed, MapFailed };
+
+  MappedFile() = default;
+  ~MappedFile();
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+
+  // On failure the last error (GetLastError) holds the system's code. An empty
+  // file maps successfully with size 0 and no data.
+  Status Open(std::wstring_view path);
+  void Close();
+
+  const uint8_t* Data() const { return data_; }
+  size_t Size() const { return size_; }
+
+ private:
+  int fd_ = -1;
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+};
+
+}  // namespace tav::os

@@ -1,0 +1,27 @@
+#include "res/Stores.h"
+
+namespace tav {
+
+std::wstring ResFolderName = L"Res";
+ArchiveStore ResStore;
+
+ArchiveStore& TextStore() {
+  static ArchiveStore store;
+  return store;
+}
+
+ArchiveStore& IdStore() {
+  static ArchiveStore store;
+  return store;
+}
+
+std::wstring ResKey(std::wstring_view name) {
+  std::wstring key = ResFolderName;
+  key += L'\\';
+  key += name;
+  return key;
+}
+
+std::wstring ResArchiveFileName() { return ResFolderName + L".pac"; }
+
+}  // namespace tav

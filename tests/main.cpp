@@ -1,0 +1,15 @@
+// Every test runs in the user's locale (UTF-8 at least) with the per-user folder
+// in a temporary folder, so tests never touch the real one.
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "platform/os/Locale.h"
+#include "support/TempDir.h"
+
+int main(int argc, char** argv) {
+  tav::os::SetUserLocale();
+  tavtest::TempDir dataHome;
+  setenv("XDG_DATA_HOME", dataHome.Path().c_str(), 1);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tavri and starts the demo game.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/install-deps.sh
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DTAVRI_TESTS=OFF
+cmake --build build/release -j"$(nproc)"
+
+echo
+echo "Tavri is built in build/release (the archive tool is build/release/tools/tavpack/tavpack)."
+echo "The runtime and its demo game are not there yet, so there is nothing to start."
