@@ -21,6 +21,7 @@
 #include "BenchSupport.h"
 #include "app/ErrorLog.h"
 #include "platform/os/Locale.h"
+#include "platform/os/Threads.h"
 #include "res/ArchiveStore.h"
 #include "res/PacFormat.h"
 
@@ -111,10 +112,7 @@ bool BuildArchive(const fs::path& path) {
       e.stream.resize(length);
     }
   };
-  std::vector<std::thread> pool;
-  for (unsigned t = 1; t < std::thread::hardware_concurrency(); ++t) pool.emplace_back(work);
-  work();
-  for (auto& t : pool) t.join();
+  tav::os::RunOnThreads(std::thread::hardware_concurrency(), work);
   std::vector<uint8_t> bytes;
   std::wstring problem;
   if (!tav::pac::BuildArchive(packed, 9, bytes, problem)) return false;

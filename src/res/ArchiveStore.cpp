@@ -12,6 +12,7 @@
 #include "platform/os/LastError.h"
 #include "platform/os/Locale.h"
 #include "platform/os/MappedFile.h"
+#include "platform/os/Threads.h"
 #include "res/PacFormat.h"
 
 namespace tav {
@@ -65,16 +66,7 @@ void InflateAll(const uint8_t* file, const std::vector<pac::Entry>& entries, siz
       }
     }
   };
-  threads = static_cast<unsigned>(std::min<size_t>(threads, limit));
-  if (threads <= 1) {
-    work();
-    return;
-  }
-  std::vector<std::thread> pool;
-  pool.reserve(threads - 1);
-  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-  work();
-  for (std::thread& t : pool) t.join();
+  os::RunOnThreads(static_cast<unsigned>(std::min<size_t>(threads, limit)), work);
 }
 
 void LogProblem(std::wstring_view label, const std::wstring& problem) {

@@ -15,6 +15,7 @@
 #include "Commands.h"
 #include "OutputFile.h"
 #include "platform/os/Locale.h"
+#include "platform/os/Threads.h"
 #include "res/PacFormat.h"
 
 namespace fs = std::filesystem;
@@ -110,11 +111,7 @@ bool Compress(const std::vector<Source>& sources, std::vector<tav::pac::PackedEn
       e.stream.resize(length);
     }
   };
-  unsigned threads = std::max(1u, std::min<unsigned>(std::thread::hardware_concurrency(), sources.size()));
-  std::vector<std::thread> pool;
-  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-  work();
-  for (std::thread& t : pool) t.join();
+  tav::os::RunOnThreads(std::min<size_t>(std::thread::hardware_concurrency(), sources.size()), work);
   for (const std::string& error : errors)
     if (!error.empty()) return Fail(error);
   return true;
