@@ -20,9 +20,10 @@ struct ToolRun {
   std::string output;  // stdout and stderr together
 };
 
-ToolRun Tavpack(const std::string& args) {
+// Runs tavpack with `args`, under `env` (assignments for env(1)) when given.
+ToolRun Tavpack(const std::string& args, const std::string& env = "") {
   ToolRun run;
-  std::string command = std::string(TAVPACK_PATH) + " " + args + " 2>&1";
+  std::string command = (env.empty() ? "" : "env " + env + " ") + TAVPACK_PATH + " " + args + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   char buf[4096];
@@ -89,6 +90,15 @@ TEST_F(TavpackTest, CreateListExtractVerifyRoundTripByteForByte) {
   uint32_t size;
   ASSERT_TRUE(store.Get(L"Txt\\\u97F3\u697D.txt", &data, &size));
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), size), "music");
+}
+
+TEST_F(TavpackTest, PlainCLocaleTreatsNamesAsUtf8) {
+  fs::path pac = dir_ / "Txt.pac";
+  ASSERT_EQ(Tavpack("create " + Q(pac) + " " + Q(src_ / "Txt")).code, 0);
+  // Under LC_ALL=C names still convert, as UTF-8, and come out unchanged.
+  ToolRun list = Tavpack("list " + Q(pac), "LC_ALL=C LANG=C");
+  EXPECT_EQ(list.code, 0);
+  EXPECT_NE(list.output.find("  Txt\\\xE9\x9F\xB3\xE6\xA5\xBD.txt\n"), std::string::npos) << list.output;
 }
 
 TEST_F(TavpackTest, BadInputFailsClearlyAndLeavesNoOutput) {
