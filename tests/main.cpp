@@ -10,6 +10,10 @@ int main(int argc, char** argv) {
   tav::os::SetUserLocale();
   tavtest::TempDir dataHome;
   setenv("XDG_DATA_HOME", dataHome.Path().c_str(), 1);
+  // Graphics tests run without a display unless one is asked for, and sound
+  // goes nowhere.
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("ALSOFT_DRIVERS", "null", 0);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

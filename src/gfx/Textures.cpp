@@ -1,0 +1,195 @@
+// Named textures and surfaces. Every texture lives in the default pool, so all
+// of them are dropped before a device reset and made again after it: image
+// textures from the bytes they were first made from.
+#include <algorithm>
+#include <cstdint>
+
+#include "app/ErrorLog.h"
+#include "gfx/BaseD3D.h"
+#include "gfx/DeviceObject.h"
+#include "gfx/TextureMath.h"
+#include "platform/gpu/D3DX.h"
+
+using tav::LogHResult;
+
+namespace {
+
+constexpr D3DFORMAT kRenderTargetFallbacks[] = {D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5, D3DFMT_R5G6B5};
+constexpr D3DFORMAT kDepthFormats[] = {D3DFMT_D32, D3DFMT_D24X8, D3DFMT_D16};
+
+void FillWhite(D3DXVECTOR4* out, const D3DXVECTOR2*, const D3DXVECTOR2*, void*) { *out = {1, 1, 1, 1}; }
+
+// Opaque black with a transparent disc of radius 0.5 around the centre of the
+// texture (an ellipse on screen when the texture is not square).
+void FillPeephole(D3DXVECTOR4* out, const D3DXVECTOR2* uv, const D3DXVECTOR2*, void*) {
+  float du = uv->x - 0.5f, dv = uv->y - 0.5f;
+  *out = {0, 0, 0, du * du + dv * dv < 0.25f ? 0.0f : 1.0f};
+}
+
+}  // namespace
+
+bool CBaseD3D::RoundTextureSize(UINT& width, UINT& height, tav::TextureSize& size, DWORD& filter) const {
+  size = {float(width), float(height), float(width), float(height)};
+  width = tav::RoundUpToPowerOfTwo(width);
+  height = tav::RoundUpToPowerOfTwo(height);
+  if (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) width = height = std::max(width, height);
+  filter = D3DX_FILTER_NONE;
+  if (width > caps.MaxTextureWidth) {
+    width = caps.MaxTextureWidth;
+    size.width = float(caps.MaxTextureWidth);
+    filter = D3DX_DEFAULT;
+  }
+  if (height > caps.MaxTextureHeight) {
+    height = caps.MaxTextureHeight;
+    size.height = float(caps.MaxTextureHeight);
+    filter = D3DX_DEFAULT;
+  }
+  return true;
+}
+
+bool CBaseD3D::LoadTextureFromMemory(const std::wstring& name, const uint8_t* bytes, uint32_t count, DWORD usage) {
+  D3DXIMAGE_INFO info;
+  HRESULT hr = D3DXGetImageInfoFromFileInMemory(bytes, count, &info);
+  if (FAILED(hr)) {
+    LogHResult(hr, L"D3DXGetImageInfoFromFileInMemory");
+    return false;
+  }
+  UINT width = info.Width, height = info.Height;
+  tav::TextureSize size;
+  DWORD filter;
+  RoundTextureSize(width, height, size, filter);
+  UINT levels = tav::FullMipChainLength(width, height);
+
+  D3DFORMAT format = info.Format;
+  if ((usage & D3DUSAGE_RENDERTARGET) &&
+      FAILED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
+                                              D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, format))) {
+    for (D3DFORMAT fallback : kRenderTargetFallbacks) {
+      if (SUCCEEDED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
+                                                     D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, fallback))) {
+        format = fallback;
+        break;
+      }
+    }
+  }
+  hr = D3DXCheckTextureRequirements(device.get(), &width, &height, &levels, usage, &format, D3DPOOL_DEFAULT);
+  if (FAILED(hr)) {
+    LogHResult(hr, L"D3DXCheckTextureRequirements");
+    return false;
+  }
+  IDirect3DTexture9* raw = nullptr;
+  hr = D3DXCreateTextureFromFileInMemoryEx(device.get(), bytes, count, width, height, levels, usage, format,
+                                           D3DPOOL_DEFAULT, filter, D3DX_DEFAULT, 0, nullptr, nullptr, &raw);
+  if (FAILED(hr) || !raw) {
+    LogHResult(hr, L"D3DXCreateTextureFromFileInMemoryEx");
+    return false;
+  }
+  if (!textures.Insert(name, tav::AdoptDeviceObject(raw))) return false;
+  if (!textureSizes.Insert(name, size)) return false;
+  restoreRecords.Insert(name, {bytes, count, usage});  // already there when restoring
+  return true;
+}
+
+bool CBaseD3D::CreateNamedTexture(const std::wstring& name, UINT width, UINT height, DWORD usage) {
+  tav::TextureSize size;
+  DWORD filter;
+  RoundTextureSize(width, height, size, filter);
+  UINT levels = tav::FullMipChainLength(width, height);
+
+  D3DFORMAT format = D3DFMT_A8R8G8B8;
+  const bool renderTarget = usage & D3DUSAGE_RENDERTARGET;
+  if (renderTarget && FAILED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
+                                                              D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, format))) {
+    for (D3DFORMAT fallback : kRenderTargetFallbacks) {
+      if (SUCCEEDED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
+                                                     D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, fallback))) {
+        format = fallback;
+        break;
+      }
+    }
+  }
+  HRESULT hr = D3DXCheckTextureRequirements(device.get(), &width, &height, &levels, renderTarget ? 1 : 0, &format,
+                                            D3DPOOL_DEFAULT);
+  if (FAILED(hr)) {
+    LogHResult(hr, L"D3DXCheckTextureRequirements");
+    return false;
+  }
+  if ((caps.Caps2 & D3DCAPS2_CANAUTOGENMIPMAP) &&
+      tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
+                                       D3DUSAGE_AUTOGENMIPMAP, D3DRTYPE_TEXTURE, format) == S_OK) {
+    levels = 0;
+    usage |= D3DUSAGE_AUTOGENMIPMAP;
+  }
+  IDirect3DTexture9* raw = nullptr;
+  hr = device->CreateTexture(width, height, levels, usage, format, D3DPOOL_DEFAULT, &raw, nullptr);
+  if (FAILED(hr) || !raw) {
+    LogHResult(hr, L"CreateTexture");
+    return false;
+  }
+  if (!textures.Insert(name, tav::AdoptDeviceObject(raw))) return false;
+  return textureSizes.Insert(name, size);
+}
+
+bool CBaseD3D::CreateNamedDepthSurface(UINT width, UINT height, D3DFORMAT format) {
+  IDirect3DSurface9* raw = nullptr;
+  HRESULT hr = device->CreateDepthStencilSurface(width, height, format, D3DMULTISAMPLE_NONE, 0, 1, &raw, nullptr);
+  if (FAILED(hr) || !raw) {
+    LogHResult(hr, L"CreateDepthStencilSurface");
+    return false;
+  }
+  return surfaces.Insert(L"DefaultRenderTargetSurface", tav::AdoptDeviceObject(raw));
+}
+
+bool CBaseD3D::CreateDefaultResources() {
+  const UINT width = present.BackBufferWidth, height = present.BackBufferHeight;
+  if (!CreateNamedTexture(L"DefaultTex", width, height, 0)) return false;
+  HRESULT hr = D3DXFillTexture(GetTexture(L"DefaultTex"), FillWhite, nullptr);
+  if (FAILED(hr)) {
+    LogHResult(hr, L"D3DXFillTexture");
+    return false;
+  }
+  if (!CreateNamedTexture(L"DefaultPeepholeTex", width, height, 0)) return false;
+  hr = D3DXFillTexture(GetTexture(L"DefaultPeepholeTex"), FillPeephole, nullptr);
+  if (FAILED(hr)) {
+    LogHResult(hr, L"D3DXFillTexture");
+    return false;
+  }
+
+  // The render target and its depth surface are wanted but not required: the
+  // cut-in effect is all that uses them.
+  if (CreateNamedTexture(L"DefaultRenderTargetTex", width, height, D3DUSAGE_RENDERTARGET) &&
+      present.EnableAutoDepthStencil) {
+    D3DSURFACE_DESC desc;
+    if (SUCCEEDED(GetTexture(L"DefaultRenderTargetTex")->GetLevelDesc(0, &desc))) {
+      for (D3DFORMAT depth : kDepthFormats) {
+        if (SUCCEEDED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
+                                                       D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, depth)) &&
+            SUCCEEDED(tav::direct3D->CheckDepthStencilMatch(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
+                                                            desc.Format, depth)) &&
+            CreateNamedDepthSurface(width, height, depth))
+          break;
+      }
+    }
+  }
+  return true;
+}
+
+bool CBaseD3D::RestoreFileTextures() {
+  for (auto& [name, record] : restoreRecords)
+    if (!LoadTextureFromMemory(name, record.bytes, record.count, record.usage)) return false;
+  return true;
+}
+
+IDirect3DTexture9* CBaseD3D::GetTexture(const std::wstring& name) {
+  auto* texture = textures.Find(name);
+  return texture ? texture->get() : nullptr;
+}
+
+const tav::TextureSize* CBaseD3D::GetTextureSize(const std::wstring& name) const { return textureSizes.Find(name); }
+
+bool CBaseD3D::EraseTexture(const std::wstring& name) {
+  restoreRecords.Erase(name);
+  if (!textureSizes.Erase(name)) return false;
+  textures.Erase(name);
+  return true;
+}

@@ -1,0 +1,51 @@
+#include "platform/os/Window.h"
+
+#include <SDL.h>
+
+#include "platform/os/Locale.h"
+
+namespace tav::os {
+
+bool StartVideo() {
+  if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+  return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+void PrepareOpenGLAttributes() {
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+}
+
+std::wstring SdlErrorText() {
+  std::wstring text;
+  if (!MultiByteToWide(SDL_GetError(), text)) text = L"unknown SDL error";
+  return text;
+}
+
+Window* Window::Create(const std::wstring& title, int width, int height, bool visible) {
+  if (!StartVideo()) return nullptr;
+  PrepareOpenGLAttributes();
+  Uint32 flags = SDL_WINDOW_OPENGL | (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
+  std::string utf8 = WideToMultiByte(title);
+  SDL_Window* window = SDL_CreateWindow(utf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                        flags);
+  return window ? new Window(window) : nullptr;
+}
+
+Window::~Window() { SDL_DestroyWindow(window_); }
+
+void Window::GetClientSize(int& width, int& height) const { SDL_GL_GetDrawableSize(window_, &width, &height); }
+
+bool Window::IsMinimised() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0; }
+
+bool Window::IsHidden() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_HIDDEN) != 0; }
+
+}  // namespace tav::os

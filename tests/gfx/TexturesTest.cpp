@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "gfx/GfxFixture.h"
+#include "gfx/TextureMath.h"
+
+namespace {
+
+using tavtest::GfxFixture;
+
+TEST(TextureMath, RoundsUpToPowersOfTwoAndCountsMipLevels) {
+  EXPECT_EQ(tav::RoundUpToPowerOfTwo(0), 0u);
+  EXPECT_EQ(tav::RoundUpToPowerOfTwo(1), 1u);
+  EXPECT_EQ(tav::RoundUpToPowerOfTwo(300), 512u);
+  EXPECT_EQ(tav::RoundUpToPowerOfTwo(512), 512u);
+  EXPECT_EQ(tav::RoundUpToPowerOfTwo(513), 1024u);
+  EXPECT_EQ(tav::RoundUpToPowerOfTwo(0xFFFFFFFFu), 0x80000000u);
+  EXPECT_EQ(tav::FullMipChainLength(512, 256), 10u);
+  EXPECT_EQ(tav::FullMipChainLength(1, 1), 1u);
+  EXPECT_EQ(tav::FullMipChainLength(2, 1), 2u);
+}
+
+class TexturesTest : public GfxFixture {};
+
+TEST_F(TexturesTest, NamedTextureIsAPowerOfTwoThatRemembersItsSize) {
+  ASSERT_TRUE(Start());
+  gpu_.ClearCalls();
+  ASSERT_TRUE(d3d_->CreateNamedTexture(L"Line", 300, 200, D3DUSAGE_DYNAMIC));
+  D3DSURFACE_DESC desc;
+  ASSERT_EQ(d3d_->GetTexture(L"Line")->GetLevelDesc(0, &desc), S_OK);
+  EXPECT_EQ(desc.Width, 512u);
+  EXPECT_EQ(desc.Height, 256u);
+  EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
+  EXPECT_TRUE(desc.Usage & D3DUSAGE_AUTOGENMIPMAP);
+  const tav::TextureSize* size = d3d_->GetTextureSize(L"Line");
+  ASSERT_NE(size, nullptr);
+  EXPECT_EQ(size->width, 300);
+  EXPECT_EQ(size->height, 200);
+  EXPECT_EQ(size->imageWidth, 300);
+  EXPECT_EQ(size->imageHeight, 200);
+
+  // The name is taken: a second texture under it is refused, the first stays.
+  IDirect3DTexture9* first = d3d_->GetTexture(L"Line");
+  EXPECT_FALSE(d3d_->CreateNamedTexture(L"Line", 16, 16, 0));
+  EXPECT_EQ(d3d_->GetTexture(L"Line"), first);
+
+  EXPECT_TRUE(d3d_->EraseTexture(L"Line"));
+  EXPECT_EQ(d3d_->GetTexture(L"Line"), nullptr);
+  EXPECT_FALSE(d3d_->EraseTexture(L"Line"));
+}
+
+TEST_F(TexturesTest, SquareOnlyAndSmallMaximumsShapeTheTexture) {
+  gpu_.caps.TextureCaps |= D3DPTEXTURECAPS_SQUAREONLY;
+  gpu_.caps.MaxTextureWidth = gpu_.caps.MaxTextureHeight = 1024;
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(d3d_->CreateNamedTexture(L"Square", 300, 200, 0));
+  D3DSURFACE_DESC desc;
+  d3d_->GetTexture(L"Square")->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Width, 512u);
+  EXPECT_EQ(desc.Height, 512u);
+
+  ASSERT_TRUE(d3d_->CreateNamedTexture(L"Wide", 3000, 100, 0));
+  d3d_->GetTexture(L"Wide")->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Width, 1024u);
+  EXPECT_EQ(d3d_->GetTextureSize(L"Wide")->width, 1024);
+  EXPECT_EQ(d3d_->GetTextureSize(L"Wide")->imageWidth, 3000);
+}
+
+TEST_F(TexturesTest, RenderTargetFallsBackToTheFirstSupportedFormat) {
+  gpu_.renderTargetFormats = {D3DFMT_A1R5G5B5, D3DFMT_R5G6B5};
+  ASSERT_TRUE(Start());
+  D3DSURFACE_DESC desc;
+  ASSERT_EQ(d3d_->GetTexture(L"DefaultRenderTargetTex")->GetLevelDesc(0, &desc), S_OK);
+  EXPECT_EQ(desc.Format, D3DFMT_A1R5G5B5);
+  EXPECT_TRUE(desc.Usage & D3DUSAGE_RENDERTARGET);
+}
+
+TEST_F(TexturesTest, DefaultTexturesAreWhiteAndAPeephole) {
+  ASSERT_TRUE(Start(true, 64, 32));
+  auto texel = [&](const wchar_t* name, UINT x, UINT y) {
+    D3DLOCKED_RECT locked;
+    IDirect3DTexture9* t = d3d_->GetTexture(name);
+    EXPECT_EQ(t->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), S_OK);
+    uint32_t v;
+    std::memcpy(&v, static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + x * 4, 4);
+    t->UnlockRect(0);
+    return v;
+  };
+  EXPECT_EQ(texel(L"DefaultTex", 0, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(texel(L"DefaultTex", 63, 31), 0xFFFFFFFFu);
+  // 64 x 32: the disc is an ellipse filling the texture.
+  EXPECT_EQ(texel(L"DefaultPeepholeTex", 32, 16), 0x00000000u);
+  EXPECT_EQ(texel(L"DefaultPeepholeTex", 2, 16), 0x00000000u);
+  EXPECT_EQ(texel(L"DefaultPeepholeTex", 0, 0), 0xFF000000u);
+  EXPECT_EQ(texel(L"DefaultPeepholeTex", 32, 0), 0x00000000u);
+  EXPECT_EQ(texel(L"DefaultPeepholeTex", 63, 31), 0xFF000000u);
+}
+
+TEST_F(TexturesTest, EveryTextureComesBackAfterAReset) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(d3d_->CreateNamedTexture(L"Text", 100, 20, D3DUSAGE_DYNAMIC));
+  std::vector<std::wstring> before;
+  for (auto& [name, texture] : d3d_->textures) before.push_back(name);
+  ASSERT_TRUE(d3d_->ReleaseForReset({}));
+  EXPECT_EQ(gpu_.LiveDefaultResources(), 0);
+  EXPECT_EQ(d3d_->textures.Size(), 0u);
+  ASSERT_TRUE(d3d_->RestoreAfterReset({}, nullptr));
+  std::vector<std::wstring> after;
+  for (auto& [name, texture] : d3d_->textures) after.push_back(name);
+  // Named textures that are not image files are their owners' to make again.
+  EXPECT_EQ(after, (std::vector<std::wstring>{L"DefaultTex", L"DefaultPeepholeTex", L"DefaultRenderTargetTex"}));
+  EXPECT_EQ(before.size(), 4u);
+}
+
+TEST_F(TexturesTest, CreationFailuresAreLoggedAndKeepTheStores) {
+  ASSERT_TRUE(Start());
+  size_t count = d3d_->textures.Size();
+  gpu_.Script("CreateTexture", {D3DERR_OUTOFVIDEOMEMORY});
+  EXPECT_FALSE(d3d_->CreateNamedTexture(L"Big", 64, 64, 0));
+  EXPECT_EQ(d3d_->textures.Size(), count);
+  EXPECT_EQ(d3d_->GetTextureSize(L"Big"), nullptr);
+  EXPECT_NE(tavtest::ReadErrorLog().find("CreateTexture D3DERR_OUTOFVIDEOMEMORY"), std::string::npos);
+}
+
+}  // namespace
