@@ -1,14 +1,21 @@
 #include "gpu/GlTestSupport.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace tavtest::gl {
 
 std::vector<Vertex> Corners(const Quad& q) {
-  return {{q.x0, q.y0, 0.5f, 1.0f, q.colour, q.u0, q.v0},
-          {q.x1, q.y0, 0.5f, 1.0f, q.colour, q.u1, q.v0},
-          {q.x0, q.y1, 0.5f, 1.0f, q.colour, q.u0, q.v1},
-          {q.x1, q.y1, 0.5f, 1.0f, q.colour, q.u1, q.v1}};
+  return {{q.x0, q.y0, q.z, 1.0f, q.colour, q.u0, q.v0},
+          {q.x1, q.y0, q.z, 1.0f, q.colour, q.u1, q.v0},
+          {q.x0, q.y1, q.z, 1.0f, q.colour, q.u0, q.v1},
+          {q.x1, q.y1, q.z, 1.0f, q.colour, q.u1, q.v1}};
+}
+
+bool Near(uint32_t actual, uint32_t expected, int tolerance) {
+  for (int shift = 0; shift < 32; shift += 8)
+    if (std::abs(Channel(actual, shift) - Channel(expected, shift)) > tolerance) return false;
+  return true;
 }
 
 void GlTest::SetUp() {
@@ -23,6 +30,7 @@ void GlTest::SetUp() {
             S_OK);
   ASSERT_EQ(device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1), S_OK);
   ASSERT_EQ(device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE), S_OK);
+  ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE), S_OK);
 }
 
 void GlTest::TearDown() {

@@ -51,12 +51,20 @@ struct Quad {
   float x0, y0, x1, y1;  // pixels of the target; corners at x - 0.5 put texels on pixels
   uint32_t colour = 0xFFFFFFFF;
   float u0 = 0, v0 = 0, u1 = 1, v1 = 1;
+  float z = 0.5f;
 };
 
 // Corners in the order top-left, top-right, bottom-left, bottom-right.
 std::vector<Vertex> Corners(const Quad& quad);
 // Both triangles clockwise on screen (drawn under the default culling).
 inline const uint16_t kClockwise[6] = {0, 1, 2, 2, 1, 3};
+// Both counter-clockwise on screen.
+inline const uint16_t kCounterClockwise[6] = {0, 2, 1, 1, 2, 3};
+
+// Colour channels of 0xAARRGGBB.
+inline int Channel(uint32_t colour, int shift) { return int((colour >> shift) & 0xFF); }
+// Whether every channel is within `tolerance` of the expected one.
+bool Near(uint32_t actual, uint32_t expected, int tolerance = 1);
 
 class GlTest : public ::testing::Test {
  protected:
