@@ -3,19 +3,24 @@
 #include <algorithm>
 
 #include "platform/gpu/gl/GlApi.h"
+#include "platform/os/Window.h"
 
 namespace tav::gpu::gl {
 
-void Core::MakeCurrent() const {
-  if (context_ && SDL_GL_GetCurrentContext() != context_) SDL_GL_MakeCurrent(window_, context_);
+bool Core::MakeCurrent() const {
+  if (!context_) return false;
+  SDL_Window* window = window_->Sdl();
+  if (!window) return false;
+  if (SDL_GL_GetCurrentContext() == context_ && SDL_GL_GetCurrentWindow() == window) return true;
+  return SDL_GL_MakeCurrent(window, context_) == 0;
 }
 
 bool Core::MakeCurrentOn(SDL_Window* window) const {
   return context_ && SDL_GL_MakeCurrent(window, context_) == 0;
 }
 
-bool Core::MoveTo(SDL_Window* window) {
-  if (!MakeCurrentOn(window)) return false;
+bool Core::MoveTo(HWND window) {
+  if (!window->Sdl() || !MakeCurrentOn(window->Sdl())) return false;
   window_ = window;
   return true;
 }
@@ -39,8 +44,7 @@ bool Core::BindScratch(unsigned target, unsigned texture, int level) {
 
 HRESULT Core::ReadColour(unsigned texture, int level, const RECT& area, unsigned format, unsigned type, void* bits,
                          UINT pitch, UINT bytesPerTexel) {
-  if (!Alive()) return D3DERR_INVALIDCALL;
-  MakeCurrent();
+  if (!MakeCurrent()) return D3DERR_INVALIDCALL;
   DrainGlErrors();
   if (!BindScratch(GL_READ_FRAMEBUFFER, texture, level)) return D3DERR_INVALIDCALL;
   glReadBuffer(GL_COLOR_ATTACHMENT0);
@@ -53,8 +57,7 @@ HRESULT Core::ReadColour(unsigned texture, int level, const RECT& area, unsigned
 }
 
 HRESULT Core::ClearColour(unsigned texture, int level, float r, float g, float b, float a) {
-  if (!Alive()) return D3DERR_INVALIDCALL;
-  MakeCurrent();
+  if (!MakeCurrent()) return D3DERR_INVALIDCALL;
   DrainGlErrors();
   if (!BindScratch(GL_DRAW_FRAMEBUFFER, texture, level)) return D3DERR_INVALIDCALL;
   glDisable(GL_SCISSOR_TEST);
@@ -77,17 +80,17 @@ void Core::ForgetShader(uint64_t id) {
 
 void Core::Shutdown() {
   if (!context_) return;
-  MakeCurrent();
-  for (CoreResource* resource : resources_) resource->DropGl();
+  if (MakeCurrent()) {
+    for (CoreResource* resource : resources_) resource->DropGl();
+    for (auto& entry : programs_) glDeleteProgram(entry.second.name);
+    if (scratchFbo_) glDeleteFramebuffers(1, &scratchFbo_);
+    SDL_GL_MakeCurrent(window_->Sdl(), nullptr);
+  }
   resources_.clear();
-  for (auto& entry : programs_) glDeleteProgram(entry.second.name);
   programs_.clear();
-  if (scratchFbo_) glDeleteFramebuffers(1, &scratchFbo_);
   scratchFbo_ = 0;
-  if (SDL_GL_GetCurrentContext() == context_) SDL_GL_MakeCurrent(window_, nullptr);
   SDL_GL_DeleteContext(context_);
   context_ = nullptr;
-  window_ = nullptr;
 }
 
 CoreResource::CoreResource(std::shared_ptr<Core> core, D3DPOOL pool, bool countsAsDefaultPool)
@@ -103,9 +106,7 @@ CoreResource::~CoreResource() {
 }
 
 void CoreResource::ReleaseGl() {
-  if (!core_->Alive()) return;
-  core_->MakeCurrent();
-  DropGl();
+  if (core_->MakeCurrent()) DropGl();
   core_->Unregister(this);
 }
 

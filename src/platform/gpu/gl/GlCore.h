@@ -21,19 +21,20 @@ class CoreResource;
 
 class Core {
  public:
-  Core(SDL_Window* window, SDL_GLContext context) : window_(window), context_(context) {}
+  Core(HWND window, SDL_GLContext context) : window_(window), context_(context) {}
   Core(const Core&) = delete;
   Core& operator=(const Core&) = delete;
 
   bool Alive() const { return context_ != nullptr; }
-  // Makes the context current on the device window (only when another is).
-  void MakeCurrent() const;
-  SDL_Window* Window() const { return window_; }
+  // Makes the context current on the device window. False when the device is
+  // gone or its window was destroyed: no OpenGL call may follow then.
+  bool MakeCurrent() const;
+  HWND Window() const { return window_; }
   // Makes the context current on another window (present into another
   // window); false when it cannot be.
   bool MakeCurrentOn(SDL_Window* window) const;
   // Moves the device to another window for good.
-  bool MoveTo(SDL_Window* window);
+  bool MoveTo(HWND window);
 
   void Register(CoreResource* resource);
   void Unregister(CoreResource* resource);
@@ -60,11 +61,12 @@ class Core {
   uint64_t NextShaderId() { return ++lastShaderId_; }
 
   // Called by the device as it goes: frees the OpenGL objects of the resources
-  // left, then the context.
+  // left, then the context. Without a window to make the context current on,
+  // the objects go with the context.
   void Shutdown();
 
  private:
-  SDL_Window* window_;
+  HWND window_;
   SDL_GLContext context_;
   std::vector<CoreResource*> resources_;
   int defaultPoolLive_ = 0;

@@ -42,13 +42,12 @@ HRESULT GlDevice::Create(IDirect3D9Ex* creator, const AdapterInfo& adapter, HWND
   if (FAILED(hr)) return hr;
   if (!SizeFits(used, adapter.maxTextureSize)) return D3DERR_NOTAVAILABLE;
 
-  SDL_Window* window = used.hDeviceWindow->Sdl();
   os::PrepareOpenGLAttributes();
-  SDL_GLContext context = SDL_GL_CreateContext(window);
+  SDL_GLContext context = SDL_GL_CreateContext(used.hDeviceWindow->Sdl());
   if (!context) return D3DERR_NOTAVAILABLE;
   std::shared_ptr<Core> core;
   try {
-    core = std::make_shared<Core>(window, context);
+    core = std::make_shared<Core>(used.hDeviceWindow, context);
   } catch (const std::bad_alloc&) {
     SDL_GL_DeleteContext(context);
     return E_OUTOFMEMORY;
@@ -69,7 +68,7 @@ HRESULT GlDevice::Create(IDirect3D9Ex* creator, const AdapterInfo& adapter, HWND
 }
 
 HRESULT GlDevice::Init(const D3DPRESENT_PARAMETERS& params) {
-  core_->MakeCurrent();
+  if (!core_->MakeCurrent()) return D3DERR_NOTAVAILABLE;
   DrainGlErrors();
   glGenFramebuffers(1, &drawFbo_);
   glGenFramebuffers(1, &presentFbo_);
@@ -113,11 +112,10 @@ HRESULT GlDevice::BuildSwapChain(const D3DPRESENT_PARAMETERS& params) {
 }
 
 GlDevice::~GlDevice() {
-  if (core_->Alive()) {
-    core_->MakeCurrent();
-    ReleaseBindings();
-    Unbind(backBuffer_);
-    Unbind(autoDepth_);
+  ReleaseBindings();
+  Unbind(backBuffer_);
+  Unbind(autoDepth_);
+  if (core_->MakeCurrent()) {
     fixed_.Drop();
     glBindVertexArray(0);
     glDeleteVertexArrays(1, &vertexArray_);
@@ -187,8 +185,7 @@ HRESULT GlDevice::DoReset(D3DPRESENT_PARAMETERS* params, bool modeRecord, const 
   D3DPRESENT_PARAMETERS used = *params;
   HRESULT hr = CheckPresentParams(used, params_.hDeviceWindow, ex_, modeRecord, fullscreenMode);
   if (FAILED(hr)) return hr;
-  if (!core_->Alive()) return D3DERR_INVALIDCALL;
-  core_->MakeCurrent();
+  if (!core_->MakeCurrent()) return D3DERR_INVALIDCALL;
   // Reset unbinds everything; a failure after this point leaves the device
   // lost, to be reset again.
   ReleaseBindings();
@@ -199,7 +196,7 @@ HRESULT GlDevice::DoReset(D3DPRESENT_PARAMETERS* params, bool modeRecord, const 
   }
   hr = ApplyWindowMode(used);
   if (SUCCEEDED(hr) && !SizeFits(used, adapter_.maxTextureSize)) hr = D3DERR_NOTAVAILABLE;
-  if (SUCCEEDED(hr) && used.hDeviceWindow->Sdl() != core_->Window() && !core_->MoveTo(used.hDeviceWindow->Sdl()))
+  if (SUCCEEDED(hr) && used.hDeviceWindow != core_->Window() && !core_->MoveTo(used.hDeviceWindow))
     hr = D3DERR_NOTAVAILABLE;
   if (SUCCEEDED(hr)) hr = BuildSwapChain(used);
   if (FAILED(hr)) {
@@ -249,8 +246,8 @@ HRESULT GlDevice::DoPresent(const RECT* source, const RECT* dest, HWND override,
   if (to.left >= to.right || to.top >= to.bottom) return D3DERR_INVALIDCALL;
 
   SDL_Window* window = target->Sdl();
-  bool elsewhere = window != core_->Window();
-  if (elsewhere ? !core_->MakeCurrentOn(window) : (core_->MakeCurrent(), false)) return D3DERR_INVALIDCALL;
+  bool elsewhere = target != core_->Window();
+  if (!(elsewhere ? core_->MakeCurrentOn(window) : core_->MakeCurrent())) return D3DERR_INVALIDCALL;
   DrainGlErrors();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFbo_);
   glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backBuffer_->ColourTexture(), 0);
@@ -265,7 +262,7 @@ HRESULT GlDevice::DoPresent(const RECT* source, const RECT* dest, HWND override,
                     height - to.bottom, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
   HRESULT hr = GlErrorResult();
   SDL_GL_SwapWindow(window);
-  if (elsewhere) core_->MakeCurrentOn(core_->Window());
+  if (elsewhere) core_->MakeCurrent();
   return hr;
 }
 

@@ -174,8 +174,7 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
   if (flags == 0 || (flags & ~kAll) || (count && !rects)) return D3DERR_INVALIDCALL;
   if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depthStencil_) return D3DERR_INVALIDCALL;
   if ((flags & D3DCLEAR_STENCIL) && !depthStencil_->HasStencil()) return D3DERR_INVALIDCALL;
-  if (!core_->Alive()) return D3DERR_INVALIDCALL;
-  core_->MakeCurrent();
+  if (!core_->MakeCurrent()) return D3DERR_INVALIDCALL;
   DrainGlErrors();
   if (!BindTargets()) return D3DERR_INVALIDCALL;
 
@@ -249,8 +248,7 @@ HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIn
         return D3DERR_INVALIDCALL;
     }
   }
-  if (!core_->Alive()) return D3DERR_INVALIDCALL;
-  core_->MakeCurrent();
+  if (!core_->MakeCurrent()) return D3DERR_INVALIDCALL;
   DrainGlErrors();
   if (!BindTargets()) return D3DERR_INVALIDCALL;
 

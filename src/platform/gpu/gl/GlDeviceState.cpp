@@ -186,8 +186,7 @@ HRESULT GlDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
 HRESULT GlDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
   if (sampler >= DWORD(kSamplers) || type == 0 || type >= kSamplerStates) return D3DERR_INVALIDCALL;
   samplerStates_[sampler][type] = value;
-  if (!core_->Alive()) return D3DERR_INVALIDCALL;
-  core_->MakeCurrent();
+  if (!core_->MakeCurrent()) return D3DERR_INVALIDCALL;
   ApplySampler(int(sampler));
   return S_OK;
 }

@@ -88,13 +88,12 @@ void GlShader::DropGl() {
 HRESULT CreateShader(const std::shared_ptr<Core>& core, const DWORD* code, bool vertex, GlShader** shader) {
   if (!code || !shader) return D3DERR_INVALIDCALL;
   *shader = nullptr;
-  if (!core->Alive()) return D3DERR_INVALIDCALL;
+  if (!core->MakeCurrent()) return D3DERR_INVALIDCALL;
   try {
     ShaderCode decoded;
     if (!DecodeShaderCode(code, decoded) || decoded.vertex != vertex) return D3DERR_INVALIDCALL;
     for (const ShaderSampler& sampler : decoded.samplers)
       if (sampler.stage >= kMaxStages) return D3DERR_INVALIDCALL;
-    core->MakeCurrent();
     GlShader* made;
     if (vertex)
       made = new GlVertexShader(core, std::move(decoded));

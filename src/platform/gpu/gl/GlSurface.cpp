@@ -47,8 +47,7 @@ void GlBackBuffer::DropGl() {
 }
 
 HRESULT GlBackBuffer::Build(UINT width, UINT height, D3DFORMAT format, bool lockable) {
-  if (!GetCore()->Alive()) return D3DERR_INVALIDCALL;
-  GetCore()->MakeCurrent();
+  if (!GetCore()->MakeCurrent()) return D3DERR_INVALIDCALL;
   DropGl();
   locked_ = false;
   lockCopy_.clear();
@@ -96,8 +95,8 @@ HRESULT GlBackBuffer::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD f
 HRESULT GlBackBuffer::UnlockRect() {
   if (!locked_) return D3DERR_INVALIDCALL;
   locked_ = false;
-  if (lockReadOnly_ || !texture_ || !GetCore()->Alive()) return S_OK;
-  GetCore()->MakeCurrent();
+  if (lockReadOnly_) return S_OK;
+  if (!texture_ || !GetCore()->MakeCurrent()) return D3DERR_INVALIDCALL;
   DrainGlErrors();
   glBindTexture(GL_TEXTURE_2D, texture_);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -125,8 +124,7 @@ void GlDepthSurface::DropGl() {
 
 HRESULT GlDepthSurface::Build(UINT width, UINT height, D3DFORMAT format) {
   const DepthFormatInfo* info = DepthFormat(format);
-  if (!info || !GetCore()->Alive()) return D3DERR_INVALIDCALL;
-  GetCore()->MakeCurrent();
+  if (!info || !GetCore()->MakeCurrent()) return D3DERR_INVALIDCALL;
   DropGl();
   desc_.Width = width;
   desc_.Height = height;

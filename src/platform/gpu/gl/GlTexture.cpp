@@ -115,8 +115,7 @@ HRESULT GlTexture::Build(UINT width, UINT height, UINT visible, UINT glLevels) {
     for (UINT i = 0; i < visible; ++i) levels_[i].bits.resize(LevelBytes(format_, levels_[i].width, levels_[i].height));
     return S_OK;
   }
-  if (!GetCore()->Alive()) return D3DERR_INVALIDCALL;
-  GetCore()->MakeCurrent();
+  if (!GetCore()->MakeCurrent()) return D3DERR_INVALIDCALL;
   DrainGlErrors();
   glGenTextures(1, &texture_);
   glBindTexture(GL_TEXTURE_2D, texture_);
@@ -190,8 +189,7 @@ HRESULT GlTexture::UnlockRect(UINT index) {
 }
 
 HRESULT GlTexture::Upload(Level& level, UINT index) {
-  if (!GetCore()->Alive() || !texture_) return D3DERR_INVALIDCALL;
-  GetCore()->MakeCurrent();
+  if (!texture_ || !GetCore()->MakeCurrent()) return D3DERR_INVALIDCALL;
   DrainGlErrors();
   glBindTexture(GL_TEXTURE_2D, texture_);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
