@@ -1,0 +1,70 @@
+#include "app/Game.h"
+
+#include <exception>
+
+#include "app/ErrorLog.h"
+
+namespace tav {
+
+CGame& GetGame() {
+  static CGame game;
+  return game;
+}
+
+bool CGame::RegisterScene(const std::wstring& name, CScene* created) {
+  std::shared_ptr<CScene> scene(created);
+  if (!scenes.emplace(name, scene).second) return false;
+  auto append = [&](std::vector<SceneTask>& tasks, void (CScene::*op)()) {
+    try {
+      tasks.push_back({name, false, [scene, op] { ((*scene).*op)(); }, taskState});
+      return true;
+    } catch (const std::exception& e) {
+      LogException(e.what());
+      return false;
+    }
+  };
+  return append(updateTasks, &CScene::Update) && append(drawTasks, &CScene::Draw);
+}
+
+bool CGame::WalkTasks(std::vector<SceneTask>& tasks) {
+  for (size_t i = 0; i < tasks.size();) {
+    SceneTask& task = tasks[i];
+    if (task.removed) {
+      tasks.erase(tasks.begin() + long(i));
+      continue;
+    }
+    if (!task.state || *task.state == DeviceState::Ok)
+      task.call();  // an empty callable throws std::bad_function_call, as a programming error should
+    else if (*task.state == DeviceState::Failed)
+      return false;
+    ++i;
+  }
+  return true;
+}
+
+std::vector<CRestore*> CGame::RestorableList() {
+  std::vector<CRestore*> list;
+  for (auto& [name, restorable] : restorables) list.push_back(restorable.get());
+  return list;
+}
+
+bool CGame::Frame() {
+  CBaseD3D::FrameHooks hooks;
+  hooks.restorables = [this] { return RestorableList(); };
+  hooks.afterReset = afterReset;
+  hooks.update = [this] { return WalkTasks(updateTasks); };
+  hooks.draw = [this] { return WalkTasks(drawTasks); };
+  return device.RunFrame(window, hooks);
+}
+
+void CGame::SetFrame(std::function<bool()> callable) {
+  frame = nullptr;
+  frame = std::move(callable);
+}
+
+void CGame::SetAfterReset(std::function<bool()> callable) {
+  afterReset = nullptr;
+  afterReset = std::move(callable);
+}
+
+}  // namespace tav

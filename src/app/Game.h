@@ -1,0 +1,55 @@
+#pragma once
+// The one application object: the window, the loop's frame, the registered
+// scenes with their update and draw tasks, the device, and the objects that
+// must be rebuilt after a device reset.
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "app/Scene.h"
+#include "gfx/BaseD3D.h"
+#include "gfx/NamedStore.h"
+#include "platform/os/WinTypes.h"
+
+namespace tav {
+
+struct SceneTask {
+  std::wstring name;
+  bool removed = false;
+  std::function<void()> call;
+  const DeviceState* state = nullptr;
+};
+
+class CGame {
+ public:
+  HWND window = nullptr;
+  MSG message{};
+  std::wstring className;
+  std::function<bool()> frame;
+  std::vector<SceneTask> updateTasks;
+  std::vector<SceneTask> drawTasks;
+  std::unordered_map<std::wstring, std::shared_ptr<CScene>> scenes;
+  const DeviceState* taskState = nullptr;
+  CBaseD3D device;
+  NamedStore<std::shared_ptr<CRestore>> restorables;
+  std::function<bool()> afterReset;
+
+  // Takes ownership of `scene`; false (and the scene deleted) when the name is
+  // already registered.
+  bool RegisterScene(const std::wstring& name, CScene* scene);
+  // One frame: device step, update tasks, drawing, present. False ends the game.
+  bool Frame();
+  void SetFrame(std::function<bool()> callable);
+  void SetAfterReset(std::function<bool()> callable);
+  // The restorable objects in registry order.
+  std::vector<CRestore*> RestorableList();
+  // Runs the tasks whose device state is Ok; false on a Failed state.
+  static bool WalkTasks(std::vector<SceneTask>& tasks);
+};
+
+// The single game object, made on first use.
+CGame& GetGame();
+
+}  // namespace tav
