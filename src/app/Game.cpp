@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/ErrorLog.h"
+#include "res/Stores.h"
 
 namespace tav {
 
@@ -40,6 +41,14 @@ bool CGame::WalkTasks(std::vector<SceneTask>& tasks) {
     ++i;
   }
   return true;
+}
+
+bool CGame::LoadTexture(const std::wstring& name) {
+  if (name.empty() || device.GetTexture(name)) return false;
+  const uint8_t* bytes = nullptr;
+  uint32_t count = 0;
+  if (!ResStore.Get(ResKey(name), &bytes, &count)) return false;
+  return device.LoadTextureFromMemory(name, bytes, count, 0);
 }
 
 std::vector<CRestore*> CGame::RestorableList() {

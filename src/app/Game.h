@@ -43,6 +43,10 @@ class CGame {
   bool Frame();
   void SetFrame(std::function<bool()> callable);
   void SetAfterReset(std::function<bool()> callable);
+  // An image from the resource archive ("Res\" + name) as the texture `name`.
+  // False for an empty name, a name already holding a texture, or an image
+  // that is not in the archive or cannot be loaded.
+  bool LoadTexture(const std::wstring& name);
   // The restorable objects in registry order.
   std::vector<CRestore*> RestorableList();
   // Runs the tasks whose device state is Ok; false on a Failed state.

@@ -125,3 +125,117 @@ TEST_F(TexturesTest, CreationFailuresAreLoggedAndKeepTheStores) {
 }
 
 }  // namespace
+
+// Image textures, from the bytes of image files.
+#include "app/Game.h"
+#include "d3dx/ImageBytes.h"
+#include "res/Stores.h"
+
+namespace {
+
+std::vector<uint8_t> Gradient(uint32_t width, uint32_t height) {
+  std::vector<uint8_t> rgba;
+  for (uint32_t y = 0; y < height; ++y)
+    for (uint32_t x = 0; x < width; ++x) rgba.insert(rgba.end(), {uint8_t(x), uint8_t(y), uint8_t(x ^ y), 255});
+  return d3dxtest::MakePng(width, height, 4, rgba);
+}
+
+std::vector<uint8_t> Level0(IDirect3DTexture9* texture) {
+  D3DSURFACE_DESC desc;
+  texture->GetLevelDesc(0, &desc);
+  D3DLOCKED_RECT locked;
+  if (FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) return {};
+  auto* bytes = static_cast<uint8_t*>(locked.pBits);
+  std::vector<uint8_t> copy(bytes, bytes + size_t(locked.Pitch) * desc.Height);
+  texture->UnlockRect(0);
+  return copy;
+}
+
+class ImageTexturesTest : public GfxFixture {
+ protected:
+  const std::vector<uint8_t> png_ = Gradient(300, 200);
+};
+
+TEST_F(ImageTexturesTest, AnImageBecomesAPowerOfTwoTextureWithItsImageSize) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(d3d_->LoadTextureFromMemory(L"bg", png_.data(), uint32_t(png_.size()), 0));
+  D3DSURFACE_DESC desc;
+  d3d_->GetTexture(L"bg")->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Width, 512u);
+  EXPECT_EQ(desc.Height, 256u);
+  const tav::TextureSize* size = d3d_->GetTextureSize(L"bg");
+  EXPECT_EQ(size->width, 300);
+  EXPECT_EQ(size->height, 200);
+  EXPECT_EQ(size->imageWidth, 300);
+  EXPECT_EQ(size->imageHeight, 200);
+
+  // A second load under the name is refused quietly and keeps the first.
+  IDirect3DTexture9* first = d3d_->GetTexture(L"bg");
+  std::vector<uint8_t> other = Gradient(8, 8);
+  tavtest::ClearErrorLog();
+  EXPECT_FALSE(d3d_->LoadTextureFromMemory(L"bg", other.data(), uint32_t(other.size()), 0));
+  EXPECT_EQ(d3d_->GetTexture(L"bg"), first);
+  EXPECT_EQ(d3d_->GetTextureSize(L"bg")->imageWidth, 300);
+  EXPECT_EQ(tavtest::ReadErrorLog(), "");
+}
+
+TEST_F(ImageTexturesTest, SquareOnlyDevicesAndSmallMaximumsShapeImageTextures) {
+  gpu_.caps.TextureCaps |= D3DPTEXTURECAPS_SQUAREONLY;
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(d3d_->LoadTextureFromMemory(L"bg", png_.data(), uint32_t(png_.size()), 0));
+  D3DSURFACE_DESC desc;
+  d3d_->GetTexture(L"bg")->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Width, 512u);
+  EXPECT_EQ(desc.Height, 512u);
+
+  gpu_.caps.TextureCaps &= ~D3DPTEXTURECAPS_SQUAREONLY;
+  gpu_.caps.MaxTextureWidth = 256;
+  d3d_->caps.MaxTextureWidth = 256;
+  d3d_->caps.TextureCaps = gpu_.caps.TextureCaps;
+  ASSERT_TRUE(d3d_->LoadTextureFromMemory(L"wide", png_.data(), uint32_t(png_.size()), 0));
+  d3d_->GetTexture(L"wide")->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Width, 256u);
+  EXPECT_EQ(d3d_->GetTextureSize(L"wide")->width, 256);
+  EXPECT_EQ(d3d_->GetTextureSize(L"wide")->imageWidth, 300);
+}
+
+TEST_F(ImageTexturesTest, ImageTexturesComeBackAfterAResetWithTheSamePixels) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(d3d_->LoadTextureFromMemory(L"bg", png_.data(), uint32_t(png_.size()), 0));
+  std::vector<uint8_t> before = Level0(d3d_->GetTexture(L"bg"));
+  ASSERT_FALSE(before.empty());
+  gpu_.Script("CheckDeviceState", {D3DERR_DEVICELOST});
+  CBaseD3D::FrameHooks hooks;
+  ASSERT_TRUE(d3d_->RunFrame(nullptr, hooks));
+  EXPECT_EQ(gpu_.Count("ResetEx live 0"), 1u);
+  ASSERT_NE(d3d_->GetTexture(L"bg"), nullptr);
+  EXPECT_EQ(d3d_->GetTextureSize(L"bg")->imageWidth, 300);
+  EXPECT_EQ(Level0(d3d_->GetTexture(L"bg")), before);
+}
+
+TEST_F(ImageTexturesTest, BytesThatAreNoImageAreLoggedAndRefused) {
+  ASSERT_TRUE(Start());
+  const char junk[] = "not an image at all";
+  EXPECT_FALSE(d3d_->LoadTextureFromMemory(L"junk", reinterpret_cast<const uint8_t*>(junk), sizeof junk, 0));
+  EXPECT_NE(tavtest::ReadErrorLog().find("D3DXGetImageInfoFromFileInMemory D3DXERR_INVALIDDATA"), std::string::npos);
+  EXPECT_EQ(d3d_->GetTexture(L"junk"), nullptr);
+  EXPECT_EQ(d3d_->restoreRecords.Find(L"junk"), nullptr);
+}
+
+TEST_F(ImageTexturesTest, TheGameLoadsImagesFromTheResourceArchiveByName) {
+  std::string png(png_.begin(), png_.end());
+  tavtest::WriteFileBytes(dir_ / "Res.pac", tavtest::BuildArchive({{"Res\\Default\\v1.png", png}}));
+  ASSERT_TRUE(tav::CreateDirect3D(L"Tavri"));
+  tav::CGame game;
+  ASSERT_TRUE(game.device.InitDevice(nullptr, 800, 600, true));
+  EXPECT_TRUE(game.LoadTexture(L"Default\\v1.png"));
+  EXPECT_NE(game.device.GetTexture(L"Default\\v1.png"), nullptr);
+  EXPECT_FALSE(game.LoadTexture(L"Default\\v1.png"));  // already there
+  EXPECT_FALSE(game.LoadTexture(L""));
+  EXPECT_FALSE(game.LoadTexture(L"Default\\v2.png"));  // not in the archive
+  EXPECT_FALSE(game.LoadTexture(L"Res\\Default\\v1.png"));
+  game.device.textures.Clear();
+  tav::ResStore = tav::ArchiveStore();
+}
+
+}  // namespace
