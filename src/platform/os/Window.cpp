@@ -3,11 +3,15 @@
 #include <SDL.h>
 
 #include "platform/os/Locale.h"
+#include "platform/os/WindowRegistry.h"
 
 namespace tav::os {
 
 bool StartVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+  // Closing the last window is a WM_CLOSE for the engine to handle, never a
+  // quit event of its own.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
@@ -34,18 +38,28 @@ Window* Window::Create(const std::wstring& title, int width, int height, bool vi
   if (!StartVideo()) return nullptr;
   PrepareOpenGLAttributes();
   Uint32 flags = SDL_WINDOW_OPENGL | (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
-  std::string utf8 = WideToMultiByte(title);
+  std::string utf8 = detail::ToUtf8(title);
   SDL_Window* window = SDL_CreateWindow(utf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                         flags);
   return window ? new Window(window) : nullptr;
 }
 
-Window::~Window() { SDL_DestroyWindow(window_); }
+std::unique_ptr<Window> Window::Placeholder() { return std::unique_ptr<Window>(new Window(nullptr)); }
 
-void Window::GetClientSize(int& width, int& height) const { SDL_GL_GetDrawableSize(window_, &width, &height); }
+Window::~Window() { DestroyNative(); }
 
-bool Window::IsMinimised() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0; }
+void Window::DestroyNative() {
+  if (window_) SDL_DestroyWindow(window_);
+  window_ = nullptr;
+}
 
-bool Window::IsHidden() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_HIDDEN) != 0; }
+void Window::GetClientSize(int& width, int& height) const {
+  width = height = 0;
+  if (window_) SDL_GL_GetDrawableSize(window_, &width, &height);
+}
+
+bool Window::IsMinimised() const { return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0; }
+
+bool Window::IsHidden() const { return !window_ || (SDL_GetWindowFlags(window_) & SDL_WINDOW_HIDDEN) != 0; }
 
 }  // namespace tav::os

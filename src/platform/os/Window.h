@@ -2,6 +2,7 @@
 // The game window over SDL2. A window is made ready for the OpenGL device of
 // platform/gpu (OpenGL 4.1 core attributes, no depth buffer of its own: the
 // device draws into its own back buffer and copies it in at present).
+#include <memory>
 #include <string>
 
 struct SDL_Window;
@@ -13,15 +14,22 @@ class Window {
   // Null when the video system or the window cannot be made; the reason is the
   // thread's last error text (LastErrorText).
   static Window* Create(const std::wstring& title, int width, int height, bool visible);
+  // A window object with no SDL window behind it: the handle of a window that
+  // lives in another process.
+  static std::unique_ptr<Window> Placeholder();
   ~Window();
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 
+  // Null once the window was destroyed, and for a placeholder.
   SDL_Window* Sdl() const { return window_; }
-  // Size of the drawable area in pixels.
+  // Size of the drawable area in pixels (0 x 0 without an SDL window).
   void GetClientSize(int& width, int& height) const;
   bool IsMinimised() const;
   bool IsHidden() const;
+  // Closes the SDL window; the object stays, so handles to it stay valid
+  // addresses and calls through them fail instead of crashing.
+  void DestroyNative();
 
  private:
   explicit Window(SDL_Window* window) : window_(window) {}
