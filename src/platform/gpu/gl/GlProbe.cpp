@@ -15,6 +15,9 @@ namespace {
 AdapterInfo ProbeOnce() {
   AdapterInfo info;
   if (!os::StartVideo()) return info;
+  // The OpenGL library stays loaded from here on: otherwise it is unloaded
+  // with the last OpenGL window and its driver loaded anew for every device.
+  if (SDL_GL_LoadLibrary(nullptr) != 0) return info;
   os::PrepareOpenGLAttributes();
   // Whatever context the caller had stays current afterwards.
   SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
