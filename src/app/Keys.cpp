@@ -1,6 +1,7 @@
 #include "app/Keys.h"
 
 #include "platform/os/Input.h"
+#include "platform/os/WindowCalls.h"
 
 namespace tav {
 
@@ -46,6 +47,18 @@ ChordRequests PollChords(KeyTable& keys, uint32_t now, bool windowActive) {
   r.reload = RepeatGate(*keys[kKeyBackspace], now) && RepeatGate(*keys[kKeyAlt], now);
   r.flipClose = OncePerPress(*keys[kKeyEscape]);
   return r;
+}
+
+bool CursorInScreenSpace(void* window, int configuredWidth, int configuredHeight, float& x, float& y) {
+  HWND hwnd = static_cast<HWND>(window);
+  POINT p{};
+  RECT client{};
+  if (!os::GetCursorPos(&p) || !os::ScreenToClient(hwnd, &p) || !os::GetClientRect(hwnd, &client)) return false;
+  float scaleX = configuredWidth > 0 ? float(client.right - client.left) / float(configuredWidth) : 1.0f;
+  float scaleY = configuredHeight > 0 ? float(client.bottom - client.top) / float(configuredHeight) : 1.0f;
+  x = float(p.x) / (scaleX > 0 ? scaleX : 1.0f);
+  y = float(p.y) / (scaleY > 0 ? scaleY : 1.0f);
+  return true;
 }
 
 }  // namespace tav

@@ -54,4 +54,9 @@ struct ChordRequests {
 // Tested only while the game window is the active window.
 ChordRequests PollChords(KeyTable& keys, uint32_t now, bool windowActive);
 
+// The cursor in the configured screen space: client pixels divided by the
+// window's present scale (client size over configured size). False when the
+// cursor or the window cannot be read.
+bool CursorInScreenSpace(void* window, int configuredWidth, int configuredHeight, float& x, float& y);
+
 }  // namespace tav

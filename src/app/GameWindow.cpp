@@ -1,0 +1,166 @@
+#include "app/GameWindow.h"
+
+#include "app/ErrorLog.h"
+#include "app/Game.h"
+#include "platform/os/Clock.h"
+#include "platform/os/Input.h"
+#include "platform/os/LastError.h"
+#include "platform/os/Messages.h"
+#include "platform/os/WindowCalls.h"
+
+namespace tav {
+
+int32_t wheelDelta = 0;
+bool closeRequested = false;
+
+// The client size the window keeps in window mode.
+static int clientWidth = 0;
+static int clientHeight = 0;
+
+LRESULT GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEWHEEL:
+      wheelDelta = int16_t(HIWORD(wParam));
+      break;
+    case WM_CLOSE:
+      // Only a request: the quit dialog asks the player first.
+      closeRequested = true;
+      return 0;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_TIMER:
+      return 0;  // Alt and F10 never open a system menu
+    case kDestroyGameWindow:
+      GetGame();
+      os::DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      GetGame();
+      os::PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return os::DefWindowProcW(window, message, wParam, lParam);
+}
+
+namespace {
+
+// Outer size and centred position of a window of the given client size.
+bool CentredRect(int width, int height, RECT& rect, int& x, int& y) {
+  rect = {0, 0, width, height};
+  if (!os::AdjustWindowRectEx(&rect, DWORD(kWindowedStyle), 0, 0)) return false;
+  int outerWidth = rect.right - rect.left, outerHeight = rect.bottom - rect.top;
+  // A window larger than the work area ends up partly off its top left.
+  x = (os::GetSystemMetrics(SM_CXFULLSCREEN) - outerWidth) / 2;
+  y = (os::GetSystemMetrics(SM_CYFULLSCREEN) - outerHeight) / 2;
+  return true;
+}
+
+bool SetStyle(HWND window, LONG style) {
+  os::SetLastError(0);
+  return os::SetWindowLongW(window, GWL_STYLE, style) != 0 || os::GetLastError() == 0;
+}
+
+}  // namespace
+
+bool CreateGameWindow(HICON smallIcon, const std::wstring& title, CGame& game, int width, int height, bool windowed,
+                      HICON largeIcon) {
+  if (HWND other = os::FindWindowW(title.c_str(), nullptr)) {
+    if (os::IsIconic(other))
+      os::OpenIcon(other);
+    else
+      os::SetForegroundWindow(other);
+    return false;
+  }
+
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = 0x88;  // double clicks, parent DC
+  windowClass.lpfnWndProc = GameWindowProc;
+  windowClass.hIcon = largeIcon;
+  windowClass.hCursor = os::LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = title.c_str();
+  windowClass.hIconSm = smallIcon;
+  if (!os::RegisterClassExW(&windowClass)) {
+    LogLastError();
+    return false;
+  }
+  HWND window = os::CreateWindowExW(0, title.c_str(), title.c_str(), 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  if (!window) {
+    LogLastError();
+    return false;
+  }
+  game.window = window;
+  game.className = title;
+  clientWidth = width;
+  clientHeight = height;
+
+  if (windowed) {
+    RECT rect;
+    int x, y;
+    if (!SetStyle(window, kWindowedStyle) || !CentredRect(width, height, rect, x, y) ||
+        !os::SetWindowPos(window, nullptr, x, y, rect.right - rect.left, rect.bottom - rect.top,
+                          SWP_SHOWWINDOW | SWP_FRAMECHANGED)) {
+      LogLastError();
+      return false;
+    }
+  } else if (!SetStyle(window, LONG(WS_POPUP)) ||
+             !os::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_FRAMECHANGED)) {
+    LogLastError();
+    return false;
+  }
+
+  if (!game.device.InitDevice(window, UINT(width), UINT(height), windowed)) return false;
+  game.SetFrame([&game] { return game.Frame(); });
+  game.taskState = &game.device.state;
+  os::ImmAssociateContext(window, nullptr);
+  return true;
+}
+
+bool ApplyWindowMode(CGame& game) {
+  CBaseD3D& device = game.device;
+  // The presentation parameters hold 1 in window mode and 0 in full screen;
+  // read as a request, that asks for the other mode.
+  device.BuildPresentParams();
+  const bool windowed = device.present.Windowed != 0;
+  if (!SetStyle(game.window, windowed ? kWindowedStyle : LONG(WS_POPUP))) {
+    LogLastError();
+    return false;
+  }
+  std::vector<CRestore*> restorables = game.RestorableList();
+  if (!device.ReleaseForReset(restorables) || !device.RestoreAfterReset(restorables, game.afterReset)) return false;
+  if (windowed) {
+    RECT rect;
+    int x, y;
+    if (!CentredRect(clientWidth, clientHeight, rect, x, y)) {
+      LogLastError();
+      return false;
+    }
+    if (!os::SetWindowPos(game.window, HWND_NOTOPMOST, x, y, rect.right - rect.left, rect.bottom - rect.top,
+                          SWP_SHOWWINDOW | SWP_FRAMECHANGED)) {
+      LogLastError();
+      return false;
+    }
+  } else if (!os::SetWindowPos(game.window, HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_FRAMECHANGED)) {
+    LogLastError();
+    return false;
+  }
+  return true;
+}
+
+int RunMessageLoop(CGame& game) {
+  while (true) {
+    while (os::PeekMessageW(&game.message, nullptr, 0, 0, PM_REMOVE)) {
+      if (game.message.message == WM_QUIT) {
+        os::UnregisterClassW(game.className.c_str(), nullptr);
+        return int(game.message.wParam);
+      }
+      os::DispatchMessageW(&game.message);
+    }
+    if (!game.frame()) os::DestroyWindow(game.window);
+    os::Sleep(1);
+  }
+}
+
+}  // namespace tav

@@ -1,0 +1,36 @@
+#pragma once
+// The one game window: creation with the single-instance check, its windowed
+// and full-screen shapes, the window procedure and the message loop.
+#include <string>
+
+#include "platform/os/WinTypes.h"
+
+namespace tav {
+
+class CGame;
+
+// The last wheel rotation (120 per notch, positive away from the user); the
+// scene reads it and writes 0 back.
+extern int32_t wheelDelta;
+// Raised by the close box and Alt+F4; the quit dialog asks and clears it.
+extern bool closeRequested;
+
+// The message that destroys the game window; the quit dialog posts it.
+inline constexpr UINT kDestroyGameWindow = WM_APP + 1;
+
+inline constexpr LONG kWindowedStyle = LONG(WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+
+LRESULT GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// False when another copy runs (it is brought forward) or the window or the
+// device cannot be made.
+bool CreateGameWindow(HICON smallIcon, const std::wstring& title, CGame& game, int width, int height, bool windowed,
+                      HICON largeIcon);
+
+// Switches between window and full screen.
+bool ApplyWindowMode(CGame& game);
+
+// Drains messages, runs one frame, sleeps 1 ms; returns WM_QUIT's code.
+int RunMessageLoop(CGame& game);
+
+}  // namespace tav

@@ -1,0 +1,84 @@
+#include "app/StartUp.h"
+
+#include "app/Config.h"
+#include "app/ErrorLog.h"
+#include "app/Game.h"
+#include "app/GameWindow.h"
+#include "app/RenderStates.h"
+#include "gfx/BaseD3D.h"
+#include "gfx/DeviceObject.h"
+#include "platform/gpu/D3DX.h"
+#include "platform/os/Icons.h"
+#include "platform/os/Locale.h"
+#include "platform/os/Shell.h"
+#include "platform/os/WindowCalls.h"
+#include "res/Stores.h"
+
+namespace tav {
+
+void* gameWindowHandle = nullptr;
+
+namespace {
+
+constexpr const wchar_t* kNoGraphicsMessage =
+    L"最新のDirectXが見つからなかったため起動できません。\nDirectXをインストールしますか？";
+constexpr const wchar_t* kDriverHelpPage = L"https://wiki.debian.org/GraphicsCard";
+
+// A pixel shader small enough to compile anywhere the real ones do.
+constexpr char kProbeShader[] = "float4 PS(float4 c : COLOR0) : COLOR0 { return c; }";
+
+}  // namespace
+
+bool GraphicsRuntimeAvailable() {
+  if (!gpu::LoadD3D9()) return false;
+  ID3DXBuffer* code = nullptr;
+  HRESULT hr = D3DXCompileShader(kProbeShader, sizeof kProbeShader - 1, nullptr, nullptr, "PS", "ps_2_0", 0, &code,
+                                 nullptr, nullptr);
+  auto held = AdoptDeviceObject(code);
+  return SUCCEEDED(hr) && code;
+}
+
+void OfferGraphicsDriverHelp() {
+  if (os::MessageBoxW(nullptr, kNoGraphicsMessage, nullptr, MB_ICONERROR | MB_YESNO) == IDYES)
+    os::ShellExecuteW(nullptr, nullptr, kDriverHelpPage, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+bool StartUp() {
+  os::SetUserLocale();
+  if (!GraphicsRuntimeAvailable()) {
+    OfferGraphicsDriverHelp();
+    return false;
+  }
+  if (!CreateDirect3D(L"Tavri")) return false;
+  if (!ArchiveStore::Load(TextStore(), L"Txt.pac") || !ArchiveStore::Load(IdStore(), L"ID.pac")) return false;
+  if (!ReadConfig(TextStore(), config)) return false;
+  if (!IdsAgree(TextStore(), ResStore, IdStore())) return false;
+
+  // A missing or damaged icon file leaves the window without icons.
+  HICON smallIcon = static_cast<HICON>(os::LoadImageW(nullptr, L"Icon.ico", IMAGE_ICON, 16, 16,
+                                                      LR_SHARED | LR_LOADFROMFILE));
+  HICON largeIcon = static_cast<HICON>(os::LoadImageW(nullptr, L"Icon.ico", IMAGE_ICON, 32, 32,
+                                                      LR_SHARED | LR_LOADFROMFILE));
+  CGame& game = GetGame();
+  if (!CreateGameWindow(smallIcon, config.gameTitle, game, config.screenWidth, config.screenHeight, true,
+                        largeIcon)) {
+    if (game.window) os::DestroyWindow(game.window);
+    game.window = nullptr;
+    return false;
+  }
+  os::SetWindowTextW(game.window, L"Now Loading .0%");
+  ApplyDefaultRenderStates();
+  game.SetAfterReset([] {
+    ApplyDefaultRenderStates();
+    return true;
+  });
+  gameWindowHandle = game.window;
+
+  game.device.clearFlags = D3DCLEAR_TARGET;
+  game.device.clearColour = 0;
+  game.device.clearZ = 1.0f;
+  game.device.clearStencil = 0;
+  return true;
+}
+
+}  // namespace tav

@@ -1,0 +1,19 @@
+#pragma once
+// Bringing the engine up, step by step, from the archives in the working
+// directory to a window with a running device.
+
+namespace tav {
+
+// The graphics the engine needs: an OpenGL 4.1 device and a working shader
+// compiler. When they are missing the player is told so and offered a page
+// that explains how to install working drivers.
+bool GraphicsRuntimeAvailable();
+void OfferGraphicsDriverHelp();
+
+// Every start-up step up to the message loop. False ends the program quietly.
+bool StartUp();
+
+// The window created by start-up.
+extern void* gameWindowHandle;
+
+}  // namespace tav
