@@ -318,6 +318,7 @@ TEST_F(GlDirect3D, DeviceCreationChecksItsParameters) {
   params = Params();
   params.BackBufferCount = 0;
   params.BackBufferWidth = 16;
+  params.Flags = 0;
   Ref<IDirect3DDevice9> device;
   ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                &params, device.Out()),
@@ -333,10 +334,45 @@ TEST_F(GlDirect3D, DeviceCreationChecksItsParameters) {
   EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0), S_OK);
   EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
 
+  // Without the lockable flag the back buffer cannot be locked.
+  Ref<IDirect3DSurface9> back;
+  ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.Out()), S_OK);
+  D3DLOCKED_RECT locked;
+  EXPECT_EQ(back->LockRect(&locked, nullptr, 0), D3DERR_INVALIDCALL);
+
   IDirect3D9* plain = module_->Direct3DCreate9(D3D_SDK_VERSION);
   ASSERT_NE(plain, nullptr);
   plain->Release();
   EXPECT_EQ(module_->Direct3DCreate9(31), nullptr);
+}
+
+TEST_F(GlDirect3D, FullScreenUsesTheDesktopSizeAndResetGoesBackToWindowed) {
+  device_.Reset();
+  D3DDISPLAYMODEEX desktop;
+  desktop.Size = sizeof(desktop);
+  ASSERT_EQ(d3d_->GetAdapterDisplayModeEx(D3DADAPTER_DEFAULT, &desktop, nullptr), S_OK);
+  D3DPRESENT_PARAMETERS params = Params();
+  params.Windowed = 0;
+  params.BackBufferFormat = D3DFMT_X8R8G8B8;
+  // The Ex path needs the mode record for full screen.
+  EXPECT_EQ(d3d_->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                 &params, nullptr, device_.Out()),
+            D3DERR_INVALIDCALL);
+  ASSERT_EQ(d3d_->CreateDeviceEx(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                                 &params, &desktop, device_.Out()),
+            S_OK);
+  EXPECT_EQ(params.BackBufferWidth, desktop.Width);
+  EXPECT_EQ(params.BackBufferHeight, desktop.Height);
+  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF445566, 1.0f, 0), S_OK);
+  EXPECT_EQ(device_->PresentEx(nullptr, nullptr, nullptr, nullptr, 0), S_OK);
+  EXPECT_EQ(ReadBackBuffer().size(), size_t(desktop.Width) * desktop.Height);
+
+  params = Params();
+  params.BackBufferWidth = 40;
+  params.BackBufferHeight = 30;
+  EXPECT_EQ(device_->ResetEx(&params, &desktop), D3DERR_INVALIDCALL);  // no mode record when windowed
+  ASSERT_EQ(device_->ResetEx(&params, nullptr), S_OK);
+  EXPECT_EQ(ReadBackBuffer().size(), 40u * 30u);
 }
 
 }  // namespace

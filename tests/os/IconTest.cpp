@@ -215,13 +215,11 @@ TEST(OsIcon, BitmapEntriesOfEveryDepthDecodeTopDownWithTheirMask) {
         EXPECT_EQ(At(image, x, y), want) << x << "," << y;
       }
   }
-}
 
-TEST(OsIcon, PaletteIndicesBeyondTheUsedColoursAreBlack) {
+  // Indices past the colours in use are black.
   std::vector<Rgba> two = {Solid(255, 0, 0), Solid(0, 255, 0)};
   auto index = [](int x, int) { return x; };  // 0, 1, then past the two colours
   std::string bitmap = PaletteBitmap(4, 1, 8, two, index, kNoMask, 2);
-  IcoImage image;
   ASSERT_TRUE(Decode(BuildIco({{4, 1, 8, bitmap}}), 4, 1, image));
   EXPECT_EQ(At(image, 0, 0), Solid(255, 0, 0));
   EXPECT_EQ(At(image, 1, 0), Solid(0, 255, 0));
@@ -421,19 +419,6 @@ TEST_F(OsIconFile, LoadImageReadsIconIcoFromTheWorkingFolder) {
   EXPECT_TRUE(DestroyIcon(scaled));
   EXPECT_EQ(IconSurface(scaled), nullptr);
   EXPECT_FALSE(DestroyIcon(scaled));
-
-  // Creating a window with the icons in its class shows them without trouble.
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = ostest::RecordingProcedure;
-  wc.lpszClassName = L"OsTest.IconWindow";
-  wc.hIcon = large;
-  wc.hIconSm = small;
-  ASSERT_NE(RegisterClassExW(&wc), 0);
-  HWND window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 32, 32, nullptr, nullptr, nullptr, nullptr);
-  EXPECT_NE(window, nullptr);
-  DestroyWindow(window);
-  UnregisterClassW(wc.lpszClassName, nullptr);
 }
 
 TEST_F(OsIconFile, MissingDamagedOrUnsupportedImagesGiveNull) {

@@ -37,21 +37,17 @@ TEST(OsClock, SleepAdvancesTheFakeClockOnlyOnItsOwnThread) {
   EXPECT_EQ(timeGetTime(), 61000u) << "another thread's sleep does not move game time";
 }
 
-TEST(OsClock, AnUninstalledOrDestroyedFakeLeavesTheRealClock) {
+TEST(OsClock, ADestroyedFakeLeavesTheRealClockWhichSleeps) {
   {
     tav::fake::FakeClock clock(7);
     clock.Install();
-    EXPECT_EQ(timeGetTime(), 7u);
   }
   EXPECT_EQ(InstalledClock(), nullptr);
   DWORD before = timeGetTime();
   auto start = std::chrono::steady_clock::now();
   Sleep(30);
-  DWORD elapsed = timeGetTime() - before;
-  auto real = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-  EXPECT_GE(real.count(), 30);
-  EXPECT_GE(elapsed, 29u);
-  EXPECT_LT(elapsed, 5000u);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+  EXPECT_GE(DWORD(timeGetTime() - before), 29u);
 }
 
 class OsInput : public ostest::WindowFixture {};

@@ -13,7 +13,7 @@ using namespace tav::os;
 
 class OsWindow : public ostest::WindowFixture {};
 
-TEST_F(OsWindow, ClassRegistrationRefusesBadRecordsAndDuplicates) {
+TEST_F(OsWindow, ClassesAreFoundByNameOrAtomAndBadRecordsAreRefused) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = ostest::RecordingProcedure;
@@ -37,9 +37,9 @@ TEST_F(OsWindow, ClassRegistrationRefusesBadRecordsAndDuplicates) {
   EXPECT_FALSE(UnregisterClassW(other.c_str(), nullptr));
   EXPECT_EQ(GetLastError(), ENOENT);
   EXPECT_EQ(CreateWindowExW(0, other.c_str(), L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
-}
+  EXPECT_EQ(GetLastError(), ENOENT);
 
-TEST_F(OsWindow, TheAtomNamesTheClassLikeItsName) {
+  // The atom names the class as its name does.
   LPCWSTR byAtom = MAKEINTRESOURCEW(atom_);
   HWND second = CreateWindowExW(0, byAtom, L"second", 0, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(second, nullptr);
@@ -174,14 +174,6 @@ TEST_F(OsWindow, SystemCursorsAreStableHandlesAndUnknownOnesFail) {
   int notACursor = 0;
   EXPECT_EQ(SetCursor(reinterpret_cast<HCURSOR>(&notACursor)), nullptr);
   EXPECT_EQ(SetCursor(arrow), sizeAll) << "a bad handle changes nothing";
-}
-
-TEST_F(OsWindow, ChildWindowsAndUnknownClassesAreRefused) {
-  EXPECT_EQ(CreateWindowExW(0, className_.c_str(), L"", 0, 0, 0, 1, 1, window_, nullptr, nullptr, nullptr), nullptr);
-  EXPECT_EQ(GetLastError(), ENOTSUP);
-  EXPECT_EQ(CreateWindowExW(0, L"no such class", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
-  EXPECT_EQ(GetLastError(), ENOENT);
-  EXPECT_EQ(CreateWindowExW(0, nullptr, L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
 }
 
 }  // namespace

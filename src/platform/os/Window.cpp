@@ -8,10 +8,11 @@
 namespace tav::os {
 
 bool StartVideo() {
-  if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
   // Closing the last window is a WM_CLOSE for the engine to handle, never a
-  // quit event of its own.
+  // quit event of its own. SDL reads this when the window closes, so it holds
+  // even if someone else started the video system.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
   return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 

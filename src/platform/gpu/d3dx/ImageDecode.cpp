@@ -1,0 +1,96 @@
+#include "platform/gpu/d3dx/ImageDecode.h"
+
+#include <climits>
+#include <cstring>
+#include <memory>
+
+// stb_image, compiled here with only the formats this layer reads. It keeps its
+// symbols private to this file so no other copy in the program can clash.
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_NO_STDIO
+#define STBI_NO_FAILURE_STRINGS
+#define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_BMP
+#define STBI_ONLY_TGA
+#define STBI_ONLY_HDR
+#define STBI_ONLY_PNM
+#define STBI_MAX_DIMENSIONS 16384
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#endif
+#include <stb/stb_image.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace tav::gpu::d3dx {
+
+static_assert(STBI_MAX_DIMENSIONS == kMaxImageDimension);
+
+namespace {
+
+bool StartsWith(const uint8_t* data, size_t size, const char* prefix) {
+  size_t n = std::strlen(prefix);
+  return size >= n && std::memcmp(data, prefix, n) == 0;
+}
+
+// The file format from the leading bytes. TGA files have no signature: they
+// are whatever else the decoder accepts.
+D3DXIMAGE_FILEFORMAT FileFormatOf(const uint8_t* data, size_t size) {
+  if (StartsWith(data, size, "\x89PNG\r\n\x1a\n")) return D3DXIFF_PNG;
+  if (StartsWith(data, size, "\xFF\xD8")) return D3DXIFF_JPG;
+  if (StartsWith(data, size, "BM")) return D3DXIFF_BMP;
+  if (StartsWith(data, size, "#?RADIANCE\n") || StartsWith(data, size, "#?RGBE\n")) return D3DXIFF_HDR;
+  if (StartsWith(data, size, "P5") || StartsWith(data, size, "P6")) return D3DXIFF_PPM;
+  return D3DXIFF_TGA;
+}
+
+struct StbFree {
+  void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
+};
+
+}  // namespace
+
+bool ReadCodecInfo(const uint8_t* data, size_t size, D3DXIMAGE_INFO& info) {
+  if (!data || size == 0 || size > size_t(INT_MAX)) return false;
+  int width = 0, height = 0, channels = 0;
+  if (!stbi_info_from_memory(data, int(size), &width, &height, &channels)) return false;
+  if (width <= 0 || height <= 0 || uint32_t(width) > kMaxImageDimension || uint32_t(height) > kMaxImageDimension)
+    return false;
+  info = {};
+  info.Width = uint32_t(width);
+  info.Height = uint32_t(height);
+  info.Depth = 1;
+  info.MipLevels = 1;
+  info.ResourceType = D3DRTYPE_TEXTURE;
+  info.ImageFileFormat = FileFormatOf(data, size);
+  if (info.ImageFileFormat == D3DXIFF_HDR)
+    info.Format = D3DFMT_A32B32G32R32F;
+  else
+    info.Format = (channels == 2 || channels == 4) ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+  return true;
+}
+
+HRESULT DecodeCodecImage(const uint8_t* data, size_t size, Image& out) {
+  if (!data || size == 0 || size > size_t(INT_MAX)) return D3DXERR_INVALIDDATA;
+  int width = 0, height = 0, channels = 0;
+  std::unique_ptr<stbi_uc, StbFree> rgba(stbi_load_from_memory(data, int(size), &width, &height, &channels, 4));
+  if (!rgba || width <= 0 || height <= 0 || uint32_t(width) > kMaxImageDimension ||
+      uint32_t(height) > kMaxImageDimension)
+    return D3DXERR_INVALIDDATA;
+  out.Resize(uint32_t(width), uint32_t(height));
+  const stbi_uc* in = rgba.get();
+  uint8_t* texel = out.bgra.data();
+  for (size_t i = 0, n = size_t(width) * size_t(height); i < n; ++i, in += 4, texel += 4) {
+    texel[0] = in[2];
+    texel[1] = in[1];
+    texel[2] = in[0];
+    texel[3] = in[3];
+  }
+  return S_OK;
+}
+
+}  // namespace tav::gpu::d3dx

@@ -1,0 +1,31 @@
+# The D3DX substitute: image loading, texture helpers and HLSL compilation.
+target_sources(tavri_engine PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/Buffer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DdsReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DxtDecode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FillTexture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ImageDecode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ImageFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PixelFormats.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Resample.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ShaderCompiler.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ShaderProfiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ShaderSemantics.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextureFromFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextureRequirements.cpp
+)
+# glslang's package configuration needs the threads package found first.
+find_package(Threads REQUIRED)
+find_package(glslang CONFIG REQUIRED)
+find_package(spirv_cross_core CONFIG REQUIRED)
+find_package(spirv_cross_glsl CONFIG REQUIRED)
+target_link_libraries(tavri_engine PUBLIC
+  glslang::glslang glslang::SPIRV glslang::glslang-default-resource-limits spirv-cross-glsl)
+# The installed glslang is built with its HLSL front end; this exposes the
+# HLSL-only parts of its headers to the compiler's source.
+# It is also built without run-time type information, which the sanitizer's
+# dynamic-type check on its classes would need.
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/ShaderCompiler.cpp PROPERTIES
+  COMPILE_DEFINITIONS ENABLE_HLSL=1
+  COMPILE_OPTIONS -fno-sanitize=vptr)
+# stb_image is header-only (libstb-dev) and compiled into ImageDecode.cpp.

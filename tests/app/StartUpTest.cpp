@@ -1,0 +1,141 @@
+// Start-up from a folder of archives: the whole way to a running loop in this
+// process, and the quiet ways out in a process of its own.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "app/Config.h"
+#include "app/Game.h"
+#include "app/GameWindow.h"
+#include "app/StartUp.h"
+#include "platform/os/Messages.h"
+#include "platform/os/WindowCalls.h"
+#include "support/PacBuilder.h"
+#include "support/TempDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct GameFiles {
+  std::string config =
+      "// Start-up test\r\nStartUp Test\r\nst_\r\n320\r\n240\r\n20\r\nFFFFFFFF\r\n16\r\n10\r\n10\r\n10\r\n-20\r\n"
+      "300\r\n5\r\nwindow\r\n100\r\n2000\r\n0\r\n";
+  std::string textId = "7\r\n", resId = "7\r\n", idId = "7\r\n";
+  bool withIdArchive = true;
+};
+
+void WriteGame(const fs::path& dir, const GameFiles& files) {
+  tavtest::WriteFileBytes(dir / "Txt.pac", tavtest::BuildArchive({{"Txt\\config.txt", files.config},
+                                                                   {"Txt\\id.txt", files.textId}}));
+  tavtest::WriteFileBytes(dir / "Res.pac", tavtest::BuildArchive({{"Res\\id.txt", files.resId}}));
+  if (files.withIdArchive)
+    tavtest::WriteFileBytes(dir / "ID.pac", tavtest::BuildArchive({{"ID\\id.txt", files.idId}}));
+}
+
+// Runs the game in `dir` and returns its exit code (-1 if it had to be stopped).
+int RunGame(const fs::path& dir, int seconds = 20) {
+  pid_t child = fork();
+  if (child == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(99);
+    execl(TAVRI_PATH, TAVRI_PATH, nullptr);
+    _exit(98);
+  }
+  for (int waited = 0; waited < seconds * 20; ++waited) {
+    int status = 0;
+    if (waitpid(child, &status, WNOHANG) == child) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  return -1;
+}
+
+std::string TavriLog() {
+  return tavtest::ReadFileBytes(fs::path(std::getenv("XDG_DATA_HOME")) / "Tavri" / "Err.txt");
+}
+
+class StartUpTest : public testing::Test {
+ protected:
+  void SetUp() override { fs::remove_all(fs::path(std::getenv("XDG_DATA_HOME")) / "Tavri"); }
+  tavtest::TempDir dir_;
+};
+
+TEST_F(StartUpTest, QuietFailuresEndWithCodeZero) {
+  GameFiles missingId;
+  missingId.withIdArchive = false;
+  WriteGame(dir_.Path(), missingId);
+  EXPECT_EQ(RunGame(dir_.Path()), 0);
+  std::string log = TavriLog();
+  EXPECT_NE(log.find("ID.pac: cannot open: No such file or directory\n"), std::string::npos) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1);
+
+  fs::remove_all(fs::path(std::getenv("XDG_DATA_HOME")) / "Tavri");
+  GameFiles unequal;
+  unequal.idId = "8\r\n";
+  WriteGame(dir_.Path(), unequal);
+  EXPECT_EQ(RunGame(dir_.Path()), 0);
+  EXPECT_EQ(TavriLog(), "");  // unequal ids leave nothing in the log
+
+  GameFiles shortConfig;
+  shortConfig.config = shortConfig.config.substr(0, shortConfig.config.rfind("0\r\n"));
+  WriteGame(dir_.Path(), shortConfig);
+  EXPECT_EQ(RunGame(dir_.Path()), 0);
+  EXPECT_EQ(TavriLog(), "");
+}
+
+TEST_F(StartUpTest, ASecondCopyEndsWhileTheFirstKeepsRunning) {
+  WriteGame(dir_.Path(), GameFiles());
+  pid_t first = fork();
+  if (first == 0) {
+    if (chdir(dir_.Path().c_str()) != 0) _exit(99);
+    execl(TAVRI_PATH, TAVRI_PATH, nullptr);
+    _exit(98);
+  }
+  // Give the first copy time to come up and claim the game.
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  EXPECT_EQ(RunGame(dir_.Path(), 20), 0);
+  EXPECT_EQ(TavriLog(), "");  // it ended by finding the first, not by failing
+  int status = 0;
+  EXPECT_EQ(waitpid(first, &status, WNOHANG), 0);  // the first one is still running
+  kill(first, SIGKILL);
+  waitpid(first, nullptr, 0);
+}
+
+TEST_F(StartUpTest, StartsTheWindowWithTheLoadingCaptionAndClosesOnTheDestroyMessage) {
+  WriteGame(dir_.Path(), GameFiles());
+  fs::path saved = fs::current_path();
+  fs::current_path(dir_.Path());
+  bool started = tav::StartUp();
+  fs::current_path(saved);
+  ASSERT_TRUE(started) << TavriLog();
+
+  tav::CGame& game = tav::GetGame();
+  wchar_t caption[64] = {};
+  tav::os::GetWindowTextW(game.window, caption, 64);
+  EXPECT_EQ(std::wstring(caption), L"Now Loading .0%");
+  RECT client{};
+  ASSERT_TRUE(tav::os::GetClientRect(game.window, &client));
+  EXPECT_EQ(client.right - client.left, 320);
+  EXPECT_EQ(client.bottom - client.top, 240);
+  EXPECT_EQ(tav::config.gameTitle, L"StartUp Test");
+
+  // A few frames run, then the quit dialog's message ends the loop with 0.
+  int frames = 0;
+  auto frame = game.frame;
+  game.SetFrame([&] {
+    if (++frames == 3) tav::os::PostMessageW(game.window, tav::kDestroyGameWindow, 0, 0);
+    return frame();
+  });
+  EXPECT_EQ(tav::RunMessageLoop(game), 0);
+  EXPECT_EQ(frames, 3);
+  EXPECT_EQ(TavriLog(), "");
+}
+
+}  // namespace
