@@ -20,6 +20,7 @@
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 #include <stb/stb_image.h>
 #if defined(__GNUC__)
