@@ -38,6 +38,11 @@ std::wstring SdlErrorText() {
 Window* Window::Create(const std::wstring& title, int width, int height, bool visible) {
   if (!StartVideo()) return nullptr;
   PrepareOpenGLAttributes();
+  // The OpenGL library stays loaded for the life of the process. SDL would
+  // otherwise unload it with the last OpenGL window, dropping the driver's
+  // state each time the engine recreates its window.
+  static const bool openGlLoaded = SDL_GL_LoadLibrary(nullptr) == 0;
+  (void)openGlLoaded;
   Uint32 flags = SDL_WINDOW_OPENGL | (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
   std::string utf8 = detail::ToUtf8(title);
   SDL_Window* window = SDL_CreateWindow(utf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
