@@ -8,8 +8,11 @@
 
 int main(int argc, char** argv) {
   tav::os::SetUserLocale();
-  tavtest::TempDir dataHome;
+  tavtest::TempDir dataHome, runtimeDir;
   setenv("XDG_DATA_HOME", dataHome.Path().c_str(), 1);
+  // Single-instance locks live here: tests running side by side must not see
+  // each other's games.
+  setenv("XDG_RUNTIME_DIR", runtimeDir.Path().c_str(), 1);
   // Graphics tests run without a display unless one is asked for, and sound
   // goes nowhere.
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
