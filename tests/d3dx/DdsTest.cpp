@@ -160,10 +160,10 @@ TEST(D3DXDds, CompressedFileWithMipsIsCopiedAsStored) {
   const std::vector<uint8_t> topOnly =
       MakeDds(8, 8, kDdsDxt1, 0, std::vector<uint8_t>(file.begin() + 128, file.begin() + 128 + 32));
   TextureRef decoded;
-  ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(&device, topOnly.data(), UINT(topOnly.size()), 0, 0, 0, 0,
-                                                D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr,
-                                                nullptr, &decoded),
-            D3D_OK);
+  ASSERT_EQ(
+      D3DXCreateTextureFromFileInMemoryEx(&device, topOnly.data(), UINT(topOnly.size()), 0, 0, 0, 0, D3DFMT_UNKNOWN,
+                                          D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr, &decoded),
+      D3D_OK);
   EXPECT_EQ(decoded->Format(), D3DFMT_A8R8G8B8);
   EXPECT_EQ(decoded->GetLevelCount(), 4u);
 }
