@@ -139,3 +139,25 @@ TEST_F(StartUpTest, StartsTheWindowWithTheLoadingCaptionAndClosesOnTheDestroyMes
 }
 
 }  // namespace
+
+#include "platform/fake/ScriptedInput.h"
+
+namespace {
+
+TEST(GraphicsRuntimeCheck, TheMessageOffersADriverPageOnlyWhenTheAnswerIsYes) {
+  tav::fake::ScriptedInput input;
+  input.Install();
+  input.AnswerMessageBoxes({IDNO, IDYES});
+  tav::OfferGraphicsDriverHelp();
+  EXPECT_TRUE(input.OpenedUrls().empty());
+  tav::OfferGraphicsDriverHelp();
+  ASSERT_EQ(input.OpenedUrls().size(), 1u);
+  EXPECT_EQ(input.OpenedUrls()[0].rfind(L"https://", 0), 0u);
+  ASSERT_EQ(input.MessageBoxTexts().size(), 2u);
+  EXPECT_EQ(input.MessageBoxTexts()[0],
+            L"最新のDirectXが見つからなかったため起動できません。\nDirectXをインストールしますか？");
+  input.Uninstall();
+  EXPECT_TRUE(tav::GraphicsRuntimeAvailable());  // this machine has OpenGL 4.1 and the compiler
+}
+
+}  // namespace
