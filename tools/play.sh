@@ -8,5 +8,5 @@ cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DTAVRI_TESTS=OFF
 cmake --build build/release -j"$(nproc)"
 
 echo
-echo "Tavri is built in build/release (the archive tool is build/release/tools/tavpack/tavpack)."
-echo "The runtime and its demo game are not there yet, so there is nothing to start."
+echo "Tavri is built in build/release: the runtime build/release/src/tavri and the archive tool"
+echo "build/release/tools/tavpack/tavpack. The demo game is not packed yet, so there is nothing to start."
