@@ -152,5 +152,7 @@ class CBaseD3D {
  private:
   bool CreateWithLadder(HWND window, bool windowed, DWORD flags);
   bool RoundTextureSize(UINT& width, UINT& height, tav::TextureSize& size, DWORD& filter) const;
+  // `wanted` when the device renders into it, else the first usable fallback.
+  D3DFORMAT RenderTargetFormat(D3DFORMAT wanted) const;
   void ApplyResult(HRESULT hr, bool exPath, const wchar_t* call, bool& failed);
 };

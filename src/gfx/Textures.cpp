@@ -47,6 +47,17 @@ bool CBaseD3D::RoundTextureSize(UINT& width, UINT& height, tav::TextureSize& siz
   return true;
 }
 
+D3DFORMAT CBaseD3D::RenderTargetFormat(D3DFORMAT wanted) const {
+  auto usable = [&](D3DFORMAT f) {
+    return SUCCEEDED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
+                                                      D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, f));
+  };
+  if (usable(wanted)) return wanted;
+  for (D3DFORMAT fallback : kRenderTargetFallbacks)
+    if (usable(fallback)) return fallback;
+  return wanted;  // nothing better: let the creation report it
+}
+
 bool CBaseD3D::LoadTextureFromMemory(const std::wstring& name, const uint8_t* bytes, uint32_t count, DWORD usage) {
   D3DXIMAGE_INFO info;
   HRESULT hr = D3DXGetImageInfoFromFileInMemory(bytes, count, &info);
@@ -61,17 +72,7 @@ bool CBaseD3D::LoadTextureFromMemory(const std::wstring& name, const uint8_t* by
   UINT levels = tav::FullMipChainLength(width, height);
 
   D3DFORMAT format = info.Format;
-  if ((usage & D3DUSAGE_RENDERTARGET) &&
-      FAILED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
-                                              D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, format))) {
-    for (D3DFORMAT fallback : kRenderTargetFallbacks) {
-      if (SUCCEEDED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
-                                                     D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, fallback))) {
-        format = fallback;
-        break;
-      }
-    }
-  }
+  if (usage & D3DUSAGE_RENDERTARGET) format = RenderTargetFormat(format);
   hr = D3DXCheckTextureRequirements(device.get(), &width, &height, &levels, usage, &format, D3DPOOL_DEFAULT);
   if (FAILED(hr)) {
     LogHResult(hr, L"D3DXCheckTextureRequirements");
@@ -96,18 +97,8 @@ bool CBaseD3D::CreateNamedTexture(const std::wstring& name, UINT width, UINT hei
   RoundTextureSize(width, height, size, filter);
   UINT levels = tav::FullMipChainLength(width, height);
 
-  D3DFORMAT format = D3DFMT_A8R8G8B8;
   const bool renderTarget = usage & D3DUSAGE_RENDERTARGET;
-  if (renderTarget && FAILED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
-                                                              D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, format))) {
-    for (D3DFORMAT fallback : kRenderTargetFallbacks) {
-      if (SUCCEEDED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
-                                                     D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, fallback))) {
-        format = fallback;
-        break;
-      }
-    }
-  }
+  D3DFORMAT format = renderTarget ? RenderTargetFormat(D3DFMT_A8R8G8B8) : D3DFMT_A8R8G8B8;
   HRESULT hr = D3DXCheckTextureRequirements(device.get(), &width, &height, &levels, renderTarget ? 1 : 0, &format,
                                             D3DPOOL_DEFAULT);
   if (FAILED(hr)) {

@@ -543,25 +543,33 @@ class FakeDirect3D final : public RefCounted<IDirect3D9Ex> {
   }
   HRESULT CreateDevice(UINT, D3DDEVTYPE, HWND, DWORD flags, D3DPRESENT_PARAMETERS* params,
                        IDirect3DDevice9** device) override {
-    state_->Record("CreateDevice " + std::to_string(params ? params->BackBufferCount : 0) + " " + Hex(flags));
-    HRESULT hr = state_->Next("CreateDevice");
-    if (FAILED(hr)) return hr;
-    if (!params || !device || !ValidParams(*params) || params->SwapEffect == D3DSWAPEFFECT_FLIPEX)
-      return D3DERR_INVALIDCALL;
-    *device = new FakeDevice(state_, this, *params);
-    return S_OK;
+    if (!device) return D3DERR_INVALIDCALL;
+    FakeDevice* created = nullptr;
+    HRESULT hr = Create("CreateDevice", false, flags, params, created);
+    if (SUCCEEDED(hr)) *device = created;
+    return hr;
   }
   HRESULT CreateDeviceEx(UINT, D3DDEVTYPE, HWND, DWORD flags, D3DPRESENT_PARAMETERS* params, D3DDISPLAYMODEEX*,
                          IDirect3DDevice9Ex** device) override {
-    state_->Record("CreateDeviceEx " + std::to_string(params ? params->BackBufferCount : 0) + " " + Hex(flags));
-    HRESULT hr = state_->Next("CreateDeviceEx");
-    if (FAILED(hr)) return hr;
-    if (!params || !device || !ValidParams(*params)) return D3DERR_INVALIDCALL;
-    *device = new FakeDevice(state_, this, *params);
-    return S_OK;
+    if (!device) return D3DERR_INVALIDCALL;
+    FakeDevice* created = nullptr;
+    HRESULT hr = Create("CreateDeviceEx", true, flags, params, created);
+    if (SUCCEEDED(hr)) *device = created;
+    return hr;
   }
 
  private:
+  // One creation on either path; only the Ex path may present with flip-ex.
+  HRESULT Create(const char* call, bool exPath, DWORD flags, D3DPRESENT_PARAMETERS* params, FakeDevice*& device) {
+    state_->Record(std::string(call) + " " + std::to_string(params ? params->BackBufferCount : 0) + " " + Hex(flags));
+    HRESULT hr = state_->Next(call);
+    if (FAILED(hr)) return hr;
+    if (!params || !ValidParams(*params) || (!exPath && params->SwapEffect == D3DSWAPEFFECT_FLIPEX))
+      return D3DERR_INVALIDCALL;
+    device = new FakeDevice(state_, this, *params);
+    return S_OK;
+  }
+
   std::shared_ptr<FakeGpuState> state_;
 };
 

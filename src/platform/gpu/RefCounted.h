@@ -23,4 +23,13 @@ class RefCounted : public Interface {
   std::atomic<ULONG> refs_{1};
 };
 
+// Points `slot` at `value`, holding a reference to the new object and giving
+// back the one to the old.
+template <typename T>
+void Rebind(T*& slot, T* value) {
+  if (value) value->AddRef();
+  if (slot) slot->Release();
+  slot = value;
+}
+
 }  // namespace tav::gpu

@@ -146,7 +146,9 @@ BOOL SetCursorPos(int x, int y) {
   return TRUE;
 }
 
-BOOL ScreenToClient(HWND window, POINT* point) {
+namespace {
+// Moves `point` by the window's client origin, times `sign`.
+BOOL OffsetByClientOrigin(HWND window, POINT* point, int sign) {
   detail::WindowInfo info;
   if (!detail::LookUpOwn(window, info)) return FALSE;
   if (!point) {
@@ -155,24 +157,15 @@ BOOL ScreenToClient(HWND window, POINT* point) {
   }
   int left = 0, top = 0;
   SDL_GetWindowPosition(info.sdl, &left, &top);
-  point->x -= left;
-  point->y -= top;
+  point->x += sign * left;
+  point->y += sign * top;
   return TRUE;
 }
+}  // namespace
 
-BOOL ClientToScreen(HWND window, POINT* point) {
-  detail::WindowInfo info;
-  if (!detail::LookUpOwn(window, info)) return FALSE;
-  if (!point) {
-    SetLastError(EINVAL);
-    return FALSE;
-  }
-  int left = 0, top = 0;
-  SDL_GetWindowPosition(info.sdl, &left, &top);
-  point->x += left;
-  point->y += top;
-  return TRUE;
-}
+BOOL ScreenToClient(HWND window, POINT* point) { return OffsetByClientOrigin(window, point, -1); }
+
+BOOL ClientToScreen(HWND window, POINT* point) { return OffsetByClientOrigin(window, point, +1); }
 
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name) {
   // The runtime has no cursor resources of its own, only the system's.

@@ -13,13 +13,6 @@ namespace tav::gpu::gl {
 
 namespace {
 
-template <typename T>
-void Rebind(T*& slot, T* value) {
-  if (value) value->AddRef();
-  if (slot) slot->Release();
-  slot = value;
-}
-
 // Limits that keep one draw's copies and index arithmetic in range.
 constexpr uint64_t kMaxIndices = uint64_t(1) << 26;
 constexpr uint64_t kMaxVertexBytes = uint64_t(1) << 30;

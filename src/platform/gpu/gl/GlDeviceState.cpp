@@ -12,13 +12,6 @@ namespace tav::gpu::gl {
 
 namespace {
 
-template <typename T>
-void Rebind(T*& slot, T* value) {
-  if (value) value->AddRef();
-  if (slot) slot->Release();
-  slot = value;
-}
-
 GLenum AddressMode(DWORD value) {
   switch (value) {
     case D3DTADDRESS_MIRROR:
