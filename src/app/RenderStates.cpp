@@ -4,8 +4,9 @@
 
 namespace tav {
 
-void ApplyDefaultRenderStates() {
-  IDirect3DDevice9* device = GetGame().device.Device();
+void ApplyDefaultRenderStates() { ApplyDefaultRenderStates(GetGame().device.Device()); }
+
+void ApplyDefaultRenderStates(IDirect3DDevice9* device) {
   if (!device) return;
   // Results are not checked: a device that refuses one of these draws anyway.
   device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);

@@ -181,6 +181,13 @@ const tav::TextureSize* CBaseD3D::GetTextureSize(const std::wstring& name) const
 bool CBaseD3D::EraseTexture(const std::wstring& name) {
   restoreRecords.Erase(name);
   if (!textureSizes.Erase(name)) return false;
+  // The device keeps its own reference to the bound texture: left bound, a
+  // texture later made under the same name would never be bound, and the old
+  // picture would go on showing.
+  if (drawState.textureName == name && device) {
+    device->SetTexture(0, nullptr);
+    drawState.textureName.clear();
+  }
   textures.Erase(name);
   return true;
 }

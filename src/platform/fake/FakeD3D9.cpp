@@ -17,6 +17,7 @@ struct FakeGpuState {
   D3DPRESENT_PARAMETERS lastParams{};
   std::map<DWORD, DWORD> renderStates;
   std::map<std::pair<DWORD, DWORD>, DWORD> samplerStates;
+  std::vector<uint8_t> lastVertices;
 
   // The scripted result of the next call named `call`, or S_OK.
   HRESULT Next(const std::string& call) {
@@ -416,10 +417,13 @@ class FakeDevice final : public RefCounted<IDirect3DDevice9Ex> {
     state_->Record("SetPixelShader");
     return S_OK;
   }
-  HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT, UINT, const void* indices, D3DFORMAT, const void* vertices,
+  HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT numVertices, UINT, const void* indices, D3DFORMAT,
+                                 const void* vertices,
                                  UINT stride) override {
     state_->Record("DrawIndexedPrimitiveUP " + std::to_string(stride));
     if (!inScene_ || !indices || !vertices) return D3DERR_INVALIDCALL;
+    const auto* bytes = static_cast<const uint8_t*>(vertices);
+    state_->lastVertices.assign(bytes, bytes + size_t(numVertices) * stride);
     return S_OK;
   }
 
@@ -627,5 +631,7 @@ int FakeGpu::LiveDefaultResources() const { return state->liveDefault; }
 D3DPRESENT_PARAMETERS FakeGpu::LastParams() const { return state->lastParams; }
 DWORD FakeGpu::RenderState(D3DRENDERSTATETYPE s) const { return state->renderStates[s]; }
 DWORD FakeGpu::SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE t) const { return state->samplerStates[{sampler, t}]; }
+
+const std::vector<uint8_t>& FakeGpu::LastVertices() const { return state->lastVertices; }
 
 }  // namespace tav::fake

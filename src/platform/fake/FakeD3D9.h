@@ -55,6 +55,8 @@ class FakeGpu {
   // Render states, sampler states and stage states as last set on the device.
   DWORD RenderState(D3DRENDERSTATETYPE state) const;
   DWORD SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type) const;
+  // The vertex bytes of the last draw call inside a scene.
+  const std::vector<uint8_t>& LastVertices() const;
 
   std::shared_ptr<FakeGpuState> state;
 

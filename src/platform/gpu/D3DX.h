@@ -45,9 +45,22 @@ constexpr DWORD D3DXSHADER_OPTIMIZATION_LEVEL3 = 0x8000;
 struct D3DXVECTOR2 {
   float x, y;
 };
+struct D3DXVECTOR3 {
+  float x, y, z;
+};
 struct D3DXVECTOR4 {
   float x, y, z, w;
 };
+
+// Row-major 4 x 4 matrix; vectors multiply as rows on the left.
+struct D3DXMATRIX {
+  float m[4][4];
+};
+
+D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v);
+// Rotation by `angle` radians about `axis` (normalised here), clockwise when
+// looking down the axis towards the origin, as a row-vector matrix.
+D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* out, const D3DXVECTOR3* axis, float angle);
 
 // A block of bytes handed out by the library (compiled code, error text).
 class ID3DXBuffer : public IUnknown {

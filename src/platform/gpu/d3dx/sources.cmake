@@ -6,6 +6,7 @@ target_sources(tavri_engine PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FillTexture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImageDecode.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImageFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Math.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PixelFormats.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Resample.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ShaderCompiler.cpp
