@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/font/SurfaceDc.h"
 #include "platform/gpu/RefCounted.h"
 #include "platform/gpu/ShaderCode.h"
 
@@ -95,6 +96,16 @@ class FakeSurface final : public RefCounted<IDirect3DSurface9> {
   }
   HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
   HRESULT UnlockRect() override;
+  HRESULT GetDC(HDC* dc) override {
+    state_->Record("GetDC");
+    HRESULT hr = state_->Next("GetDC");
+    if (FAILED(hr)) return hr;
+    return font::GetSurfaceDC(*this, dc_, dc);
+  }
+  HRESULT ReleaseDC(HDC dc) override {
+    state_->Record("ReleaseDC");
+    return font::ReleaseSurfaceDC(*this, dc_, dc);
+  }
   FakeTexture* Parent() const { return parent_; }
   UINT Level() const { return level_; }
   std::vector<uint8_t>& Bytes() { return bytes_; }
@@ -111,6 +122,7 @@ class FakeSurface final : public RefCounted<IDirect3DSurface9> {
   bool locked_ = false;
   UINT pitch_ = 0;
   std::vector<uint8_t> bytes_;
+  HDC dc_ = nullptr;
 };
 
 class FakeTexture final : public RefCounted<IDirect3DTexture9> {
