@@ -28,7 +28,10 @@ struct FakeGpuState {
     it->second.pop_front();
     return hr;
   }
-  void Record(std::string line) { calls.push_back(std::move(line)); }
+  bool recording = true;
+  void Record(std::string line) {
+    if (recording) calls.push_back(std::move(line));
+  }
 };
 
 namespace {
@@ -643,6 +646,8 @@ int FakeGpu::LiveDefaultResources() const { return state->liveDefault; }
 D3DPRESENT_PARAMETERS FakeGpu::LastParams() const { return state->lastParams; }
 DWORD FakeGpu::RenderState(D3DRENDERSTATETYPE s) const { return state->renderStates[s]; }
 DWORD FakeGpu::SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE t) const { return state->samplerStates[{sampler, t}]; }
+
+void FakeGpu::SetRecording(bool on) { state->recording = on; }
 
 const std::vector<uint8_t>& FakeGpu::LastVertices() const { return state->lastVertices; }
 
