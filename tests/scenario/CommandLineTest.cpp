@@ -5,7 +5,6 @@
 
 #include "scenario/CommandLine.h"
 #include "scenario/ScenarioTestSupport.h"
-#include "scenario/ScriptArgs.h"
 
 namespace {
 
@@ -275,18 +274,6 @@ TEST_F(CommandLineTest, CopiesStopAtTheBudget) {
   EXPECT_FALSE(Parse(L"\t[c] 0"));  // 6 copied, 1 left
   EXPECT_EQ(scene_.images.size(), 6u);
   EXPECT_EQ(context_.copyBudget, 1u);
-}
-
-TEST(ScriptArgsTest, SplitsAtSingleSpacesUpToALimit) {
-  using tav::SplitArguments;
-  using V = std::vector<std::wstring_view>;
-  EXPECT_EQ(SplitArguments(L"", 5), V{});
-  EXPECT_EQ(SplitArguments(L"   ", 5), V{});
-  EXPECT_EQ(SplitArguments(L"a  b\tc ", 5), (V{L"a", L"", L"b\tc"}));
-  EXPECT_EQ(SplitArguments(L" a", 5), (V{L"", L"a"}));
-  EXPECT_EQ(SplitArguments(L"1 2 3 4 5", 2).size(), 3u);  // one past the limit tells "too many"
-  EXPECT_EQ(tav::LastArgument(L"1 2 3  "), L"3");
-  EXPECT_EQ(tav::LastArgument(L"7"), L"7");
 }
 
 }  // namespace
