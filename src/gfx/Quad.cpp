@@ -58,8 +58,9 @@ void CQuad::Update() {
   vertexShaderName = L"QUAD_DEFAULT";
   pixelShaderName = PixelShaderForMode(mode);
 
-  D3DXMATRIX rotation;
-  D3DXMatrixRotationAxis(&rotation, &rotationAxis, angle);
+  // Most quads are not rotated: skip the trigonometry for them.
+  D3DXMATRIX rotation{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+  if (angle != 0.0f) D3DXMatrixRotationAxis(&rotation, &rotationAxis, angle);
   const auto& r = rotation.m;
   const auto& m = matrix.m;
   for (size_t i = 0; i < 4; ++i) {

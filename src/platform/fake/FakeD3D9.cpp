@@ -100,13 +100,13 @@ class FakeSurface final : public RefCounted<IDirect3DSurface9> {
   HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
   HRESULT UnlockRect() override;
   HRESULT GetDC(HDC* dc) override {
-    state_->Record("GetDC");
+    if (state_->recording) state_->Record("GetDC");
     HRESULT hr = state_->Next("GetDC");
     if (FAILED(hr)) return hr;
     return font::GetSurfaceDC(*this, dc_, dc);
   }
   HRESULT ReleaseDC(HDC dc) override {
-    state_->Record("ReleaseDC");
+    if (state_->recording) state_->Record("ReleaseDC");
     return font::ReleaseSurfaceDC(*this, dc_, dc);
   }
   FakeTexture* Parent() const { return parent_; }
@@ -282,7 +282,7 @@ class FakeDevice final : public RefCounted<IDirect3DDevice9Ex> {
   }
   HRESULT CreateDepthStencilSurface(UINT w, UINT h, D3DFORMAT format, D3DMULTISAMPLE_TYPE, DWORD, BOOL,
                                     IDirect3DSurface9** surface, void*) override {
-    state_->Record("CreateDepthStencilSurface " + std::to_string(format));
+    if (state_->recording) state_->Record("CreateDepthStencilSurface " + std::to_string(format));
     HRESULT hr = state_->Next("CreateDepthStencilSurface");
     if (FAILED(hr)) return hr;
     if (!surface || !state_->owner || !state_->owner->depthFormats.count(format)) return D3DERR_INVALIDCALL;
@@ -307,7 +307,7 @@ class FakeDevice final : public RefCounted<IDirect3DDevice9Ex> {
     return S_OK;
   }
   HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface) override {
-    state_->Record(std::string("SetRenderTarget ") + (surface == backBuffer_ ? "back buffer" : "texture"));
+    if (state_->recording) state_->Record(std::string("SetRenderTarget ") + (surface == backBuffer_ ? "back buffer" : "texture"));
     if (index != 0 || !surface) return D3DERR_INVALIDCALL;
     surface->AddRef();
     renderTarget_->Release();
@@ -324,7 +324,7 @@ class FakeDevice final : public RefCounted<IDirect3DDevice9Ex> {
     return S_OK;
   }
   HRESULT SetDepthStencilSurface(IDirect3DSurface9* surface) override {
-    state_->Record(std::string("SetDepthStencilSurface ") + (surface ? "set" : "none"));
+    if (state_->recording) state_->Record(std::string("SetDepthStencilSurface ") + (surface ? "set" : "none"));
     if (surface) surface->AddRef();
     if (depth_) depth_->Release();
     depth_ = surface;
@@ -338,19 +338,19 @@ class FakeDevice final : public RefCounted<IDirect3DDevice9Ex> {
     return S_OK;
   }
   HRESULT BeginScene() override {
-    state_->Record("BeginScene");
+    if (state_->recording) state_->Record("BeginScene");
     if (inScene_) return D3DERR_INVALIDCALL;
     inScene_ = true;
     return S_OK;
   }
   HRESULT EndScene() override {
-    state_->Record("EndScene");
+    if (state_->recording) state_->Record("EndScene");
     if (!inScene_) return D3DERR_INVALIDCALL;
     inScene_ = false;
     return S_OK;
   }
   HRESULT Clear(DWORD, const D3DRECT*, DWORD flags, D3DCOLOR colour, float, DWORD) override {
-    state_->Record("Clear " + Hex(flags) + " " + Hex(colour));
+    if (state_->recording) state_->Record("Clear " + Hex(flags) + " " + Hex(colour));
     return S_OK;
   }
   HRESULT SetViewport(const D3DVIEWPORT9* viewport) override {
@@ -373,7 +373,7 @@ class FakeDevice final : public RefCounted<IDirect3DDevice9Ex> {
     return S_OK;
   }
   HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9*) override {
-    state_->Record("SetTexture " + std::to_string(stage));
+    if (state_->recording) state_->Record("SetTexture " + std::to_string(stage));
     return S_OK;
   }
   HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE t, DWORD v) override {
@@ -387,7 +387,7 @@ class FakeDevice final : public RefCounted<IDirect3DDevice9Ex> {
   }
   HRESULT SetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD) override { return S_OK; }
   HRESULT SetFVF(DWORD fvf) override {
-    state_->Record("SetFVF " + Hex(fvf));
+    if (state_->recording) state_->Record("SetFVF " + Hex(fvf));
     fvf_ = fvf;
     return S_OK;
   }
@@ -405,7 +405,7 @@ class FakeDevice final : public RefCounted<IDirect3DDevice9Ex> {
     return S_OK;
   }
   HRESULT SetVertexDeclaration(IDirect3DVertexDeclaration9*) override {
-    state_->Record("SetVertexDeclaration");
+    if (state_->recording) state_->Record("SetVertexDeclaration");
     return S_OK;
   }
   HRESULT CreateVertexShader(const DWORD* code, IDirect3DVertexShader9** shader) override {
@@ -417,7 +417,7 @@ class FakeDevice final : public RefCounted<IDirect3DDevice9Ex> {
     return S_OK;
   }
   HRESULT SetVertexShader(IDirect3DVertexShader9*) override {
-    state_->Record("SetVertexShader");
+    if (state_->recording) state_->Record("SetVertexShader");
     return S_OK;
   }
   HRESULT CreatePixelShader(const DWORD* code, IDirect3DPixelShader9** shader) override {
@@ -429,13 +429,13 @@ class FakeDevice final : public RefCounted<IDirect3DDevice9Ex> {
     return S_OK;
   }
   HRESULT SetPixelShader(IDirect3DPixelShader9*) override {
-    state_->Record("SetPixelShader");
+    if (state_->recording) state_->Record("SetPixelShader");
     return S_OK;
   }
   HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT numVertices, UINT, const void* indices, D3DFORMAT,
                                  const void* vertices,
                                  UINT stride) override {
-    state_->Record("DrawIndexedPrimitiveUP " + std::to_string(stride));
+    if (state_->recording) state_->Record("DrawIndexedPrimitiveUP " + std::to_string(stride));
     if (!inScene_ || !indices || !vertices) return D3DERR_INVALIDCALL;
     const auto* bytes = static_cast<const uint8_t*>(vertices);
     state_->lastVertices.assign(bytes, bytes + size_t(numVertices) * stride);
@@ -453,7 +453,7 @@ class FakeDevice final : public RefCounted<IDirect3DDevice9Ex> {
 
  private:
   HRESULT Scripted(const char* call) {
-    state_->Record(call);
+    if (state_->recording) state_->Record(call);
     return state_->Next(call);
   }
 
@@ -479,7 +479,7 @@ class FakeDevice final : public RefCounted<IDirect3DDevice9Ex> {
   }
 
   HRESULT DoReset(const char* call, D3DPRESENT_PARAMETERS* params) {
-    state_->Record(std::string(call) + " live " + std::to_string(state_->liveDefault));
+    if (state_->recording) state_->Record(std::string(call) + " live " + std::to_string(state_->liveDefault));
     // As on the real interface, every default-pool resource must be gone first.
     if (!params || state_->liveDefault > 0) return D3DERR_INVALIDCALL;
     HRESULT hr = state_->Next(call);
@@ -580,7 +580,7 @@ class FakeDirect3D final : public RefCounted<IDirect3D9Ex> {
  private:
   // One creation on either path; only the Ex path may present with flip-ex.
   HRESULT Create(const char* call, bool exPath, DWORD flags, D3DPRESENT_PARAMETERS* params, FakeDevice*& device) {
-    state_->Record(std::string(call) + " " + std::to_string(params ? params->BackBufferCount : 0) + " " + Hex(flags));
+    if (state_->recording) state_->Record(std::string(call) + " " + std::to_string(params ? params->BackBufferCount : 0) + " " + Hex(flags));
     HRESULT hr = state_->Next(call);
     if (FAILED(hr)) return hr;
     if (!params || !ValidParams(*params) || (!exPath && params->SwapEffect == D3DSWAPEFFECT_FLIPEX))
