@@ -65,29 +65,6 @@ class QuadEffectsTest : public tavtest::GfxFixture {
   tav::fake::FakeClock clock_{5000};
 };
 
-TEST_F(QuadEffectsTest, AFadeCoversTheScreenAndRunsItsColourToTheEntryAlpha) {
-  CFade fade;
-  ASSERT_TRUE(fade.Init(d3d_.get()));
-  EXPECT_TRUE(fade.IsFinished());
-  EXPECT_EQ(fade.quad.localCorners[3].x, 800.0f);
-  EXPECT_EQ(fade.quad.localCorners[3].y, 600.0f);
-
-  fade.Start(0xFF102030, 0.0f, 1000, false);
-  EXPECT_FALSE(fade.IsFinished());
-  fade.Update();
-  EXPECT_EQ(fade.quad.colours[0], 0xFF102030u);
-  clock_.Advance(500);
-  fade.Update();
-  EXPECT_FALSE(fade.IsFinished());
-  for (D3DCOLOR c : fade.quad.colours) EXPECT_EQ(c, 0x7F102030u);
-  clock_.Advance(500);
-  fade.Update();
-  EXPECT_TRUE(fade.IsFinished());
-  EXPECT_EQ(fade.quad.colours[2], 0x00102030u);
-  EXPECT_EQ(fade.quad.snapshot.colours[2], 0x00102030u);  // frozen for Draw
-  EXPECT_EQ(fade.quad.corners[3].x, 800.0f);
-}
-
 TEST_F(QuadEffectsTest, AStartWhileRunningIsIgnoredAndOneAfterTheEndRunsAgain) {
   CFade fade;
   ASSERT_TRUE(fade.Init(d3d_.get()));
@@ -134,30 +111,6 @@ TEST_F(QuadEffectsTest, TheInstantFlagGivesEveryEffectItsEndStateAtOnce) {
   EXPECT_EQ(fade.quad.colours[0], 0x4000FF00u);
 }
 
-TEST_F(QuadEffectsTest, APeepholeScalesItsTextureAroundTheCentreAndStaysRoundOnAWideScreen) {
-  CPeephole peephole;
-  ASSERT_TRUE(peephole.Init(d3d_.get()));
-  peephole.colour = 0xFF202020;
-  peephole.Start(0.5f, 1.0f, 1000, true, false);
-  peephole.Update();
-  // The inscribed circle: the shorter side spans the texture once, the longer
-  // one 800 / 600 times as much.
-  const float wide = 800.0f / 600.0f;
-  EXPECT_FLOAT_EQ(peephole.quad.uvs[0].x, 0.5f - wide / 2);
-  EXPECT_FLOAT_EQ(peephole.quad.uvs[3].x, 0.5f + wide / 2);
-  EXPECT_FLOAT_EQ(peephole.quad.uvs[0].y, 0.0f);
-  EXPECT_FLOAT_EQ(peephole.quad.uvs[3].y, 1.0f);
-  EXPECT_EQ(peephole.quad.colours[1], 0xFF202020u);
-  clock_.Advance(500);
-  peephole.Update();  // v = 0.25: half the radius, twice the span
-  EXPECT_FLOAT_EQ(peephole.quad.uvs[2].y, 1.5f);
-  EXPECT_FLOAT_EQ(peephole.quad.uvs[1].x, 0.5f + wide);
-  clock_.Advance(500);
-  peephole.Update();
-  EXPECT_TRUE(peephole.IsFinished());
-  for (tav::QuadPoint uv : peephole.quad.uvs) EXPECT_TRUE(uv.x < 0 || uv.x > 1);
-}
-
 TEST_F(QuadEffectsTest, ThePeepholeBordersOnlyItsOwnDrawAndKeepsItsBorderChoiceWhileRunning) {
   CPeephole peephole;
   ASSERT_TRUE(peephole.Init(d3d_.get()));
@@ -179,24 +132,6 @@ TEST_F(QuadEffectsTest, ThePeepholeBordersOnlyItsOwnDrawAndKeepsItsBorderChoiceW
   EXPECT_EQ(gpu_.SamplerState(0, D3DSAMP_ADDRESSV), DWORD(D3DTADDRESS_WRAP));
   EXPECT_EQ(gpu_.SamplerState(0, D3DSAMP_BORDERCOLOR), 0u);
   EXPECT_TRUE(d3d_->EndFrame());
-}
-
-TEST_F(QuadEffectsTest, ACutInSlidesItsTranslationAndTakesTheRenderTargetPicture) {
-  CCutIn cutIn;
-  ASSERT_TRUE(cutIn.Init(d3d_.get()));
-  cutIn.colour = 0xC0FFFFFF;
-  cutIn.textureName = L"DefaultRenderTargetTex";
-  cutIn.Start(-800, 100, 0, -100, 400, false);
-  cutIn.Update();
-  EXPECT_EQ(cutIn.quad.translation.x, -800.0f);
-  clock_.Advance(100);
-  cutIn.Update();
-  EXPECT_FLOAT_EQ(cutIn.quad.translation.x, -600.0f);
-  EXPECT_FLOAT_EQ(cutIn.quad.translation.y, 50.0f);
-  EXPECT_EQ(cutIn.quad.snapshot.textureName, L"DefaultRenderTargetTex");
-  EXPECT_EQ(cutIn.quad.colours[3], 0xC0FFFFFFu);
-  EXPECT_FLOAT_EQ(cutIn.quad.corners[0].x, -600.0f);
-  EXPECT_FLOAT_EQ(cutIn.quad.corners[3].x, 200.0f);
 }
 
 TEST_F(QuadEffectsTest, ASnapshotDrawsTheEntriesInOrderIntoTheTargetAndPutsTheBackBufferBack) {
