@@ -4,6 +4,7 @@
 
 #include "app/ErrorLog.h"
 #include "res/Stores.h"
+#include "text/TexString.h"
 
 namespace tav {
 
@@ -53,7 +54,7 @@ bool CGame::LoadTexture(const std::wstring& name) {
 
 std::vector<CRestore*> CGame::RestorableList() {
   std::vector<CRestore*> list;
-  for (auto& [name, restorable] : restorables) list.push_back(restorable.get());
+  for (auto& [name, text] : texts) list.push_back(text.get());
   return list;
 }
 

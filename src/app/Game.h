@@ -13,6 +13,8 @@
 #include "gfx/NamedStore.h"
 #include "platform/os/WinTypes.h"
 
+class CTexString;
+
 namespace tav {
 
 struct SceneTask {
@@ -33,7 +35,9 @@ class CGame {
   std::unordered_map<std::wstring, std::shared_ptr<CScene>> scenes;
   const DeviceState* taskState = nullptr;
   CBaseD3D device;
-  NamedStore<std::shared_ptr<CRestore>> restorables;
+  // The text registry: every text texture by name, in the order made, which
+  // is the order they are rebuilt in after a device reset.
+  NamedStore<std::shared_ptr<CTexString>> texts;
   std::function<bool()> afterReset;
 
   // Takes ownership of `scene`; false (and the scene deleted) when the name is
@@ -47,6 +51,12 @@ class CGame {
   // False for an empty name, a name already holding a texture, or an image
   // that is not in the archive or cannot be loaded.
   bool LoadTexture(const std::wstring& name);
+  // `text` at `size` pixels as the texture `name`, registered under that
+  // name. False, changing nothing, when the name is registered already or
+  // the text cannot be made.
+  bool GetText(int size, const std::wstring& name, const std::wstring& text);
+  // The texture and the registry entry of a text; false for an unknown name.
+  bool RemoveText(const std::wstring& name);
   // The restorable objects in registry order.
   std::vector<CRestore*> RestorableList();
   // Runs the tasks whose device state is Ok; false on a Failed state.

@@ -316,7 +316,10 @@ bool CBaseD3D::RestoreAfterReset(const std::vector<CRestore*>& restorables, cons
     if (!r->Restore()) return false;
   for (CRestore* r : restorables)
     if (!r->Restore()) return false;
-  if (!tav::ex && afterReset && !afterReset()) return false;
+  // A reset returns every render state to its default on both interfaces, so
+  // the fixed states are set again either way; without them the default cull
+  // mode would remove every quad.
+  if (afterReset && !afterReset()) return false;
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/font/SurfaceDc.h"
 #include "platform/gpu/RefCounted.h"
 #include "platform/gpu/ShaderCode.h"
 
@@ -27,7 +28,10 @@ struct FakeGpuState {
     it->second.pop_front();
     return hr;
   }
-  void Record(std::string line) { calls.push_back(std::move(line)); }
+  bool recording = true;
+  void Record(std::string line) {
+    if (recording) calls.push_back(std::move(line));
+  }
 };
 
 namespace {
@@ -95,6 +99,16 @@ class FakeSurface final : public RefCounted<IDirect3DSurface9> {
   }
   HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
   HRESULT UnlockRect() override;
+  HRESULT GetDC(HDC* dc) override {
+    state_->Record("GetDC");
+    HRESULT hr = state_->Next("GetDC");
+    if (FAILED(hr)) return hr;
+    return font::GetSurfaceDC(*this, dc_, dc);
+  }
+  HRESULT ReleaseDC(HDC dc) override {
+    state_->Record("ReleaseDC");
+    return font::ReleaseSurfaceDC(*this, dc_, dc);
+  }
   FakeTexture* Parent() const { return parent_; }
   UINT Level() const { return level_; }
   std::vector<uint8_t>& Bytes() { return bytes_; }
@@ -111,6 +125,7 @@ class FakeSurface final : public RefCounted<IDirect3DSurface9> {
   bool locked_ = false;
   UINT pitch_ = 0;
   std::vector<uint8_t> bytes_;
+  HDC dc_ = nullptr;
 };
 
 class FakeTexture final : public RefCounted<IDirect3DTexture9> {
@@ -631,6 +646,8 @@ int FakeGpu::LiveDefaultResources() const { return state->liveDefault; }
 D3DPRESENT_PARAMETERS FakeGpu::LastParams() const { return state->lastParams; }
 DWORD FakeGpu::RenderState(D3DRENDERSTATETYPE s) const { return state->renderStates[s]; }
 DWORD FakeGpu::SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE t) const { return state->samplerStates[{sampler, t}]; }
+
+void FakeGpu::SetRecording(bool on) { state->recording = on; }
 
 const std::vector<uint8_t>& FakeGpu::LastVertices() const { return state->lastVertices; }
 

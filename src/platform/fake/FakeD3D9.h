@@ -47,6 +47,8 @@ class FakeGpu {
   // "CreateTexture 800x600 ...").
   const std::vector<std::string>& Calls() const;
   void ClearCalls();
+  // Benchmarks switch the call record off so that it costs nothing.
+  void SetRecording(bool on);
   size_t Count(const std::string& prefix) const;
   // Default-pool textures and surfaces alive (a reset fails while any is).
   int LiveDefaultResources() const;

@@ -26,6 +26,10 @@ class IDirect3DSurface9 : public IUnknown {
   virtual HRESULT GetDesc(D3DSURFACE_DESC* desc) = 0;
   virtual HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) = 0;
   virtual HRESULT UnlockRect() = 0;
+  // A GDI DC that draws into the surface (X8R8G8B8, A8R8G8B8, R5G6B5 and
+  // X1R5G5B5 only). The surface is locked until ReleaseDC writes it back.
+  virtual HRESULT GetDC(HDC* dc) = 0;
+  virtual HRESULT ReleaseDC(HDC dc) = 0;
 };
 
 class IDirect3DBaseTexture9 : public IUnknown {

@@ -20,6 +20,12 @@ class Window;
 // The window a device presents into.
 using HWND = tav::os::Window*;
 
+namespace tav::font {
+class DeviceContext;
+}
+// A GDI device context (the font layer's); surfaces hand one out from GetDC.
+using HDC = tav::font::DeviceContext*;
+
 constexpr UINT D3D_SDK_VERSION = 32;
 constexpr UINT D3D_SDK_VERSION_DEBUG = 0x80000020;  // version 32 with the debug-information bit
 constexpr UINT D3DADAPTER_DEFAULT = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/font/SurfaceDc.h"
 #include "platform/gpu/gl/GlFormats.h"
 
 namespace tav::gpu::gl {
@@ -12,6 +13,9 @@ HRESULT GlSurface::GetDesc(D3DSURFACE_DESC* desc) {
   *desc = desc_;
   return S_OK;
 }
+
+HRESULT GlSurface::GetDC(HDC* dc) { return font::GetSurfaceDC(*this, dc_, dc); }
+HRESULT GlSurface::ReleaseDC(HDC dc) { return font::ReleaseSurfaceDC(*this, dc_, dc); }
 
 bool LockArea(const RECT* rect, UINT width, UINT height, bool blocks, RECT& area) {
   if (!rect) {

@@ -16,6 +16,9 @@ class GlSurface : public RefCounted<IDirect3DSurface9> {
  public:
   HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
   const D3DSURFACE_DESC& Desc() const { return desc_; }
+  // Through LockRect and UnlockRect, so every lockable kind takes a DC.
+  HRESULT GetDC(HDC* dc) override;
+  HRESULT ReleaseDC(HDC dc) override;
 
   virtual Core* OwnerCore() const = 0;
   // The colour image a render target draws into (texture 0 for others).
@@ -33,6 +36,9 @@ class GlSurface : public RefCounted<IDirect3DSurface9> {
 
  protected:
   D3DSURFACE_DESC desc_;
+
+ private:
+  HDC dc_ = nullptr;
 };
 
 // Checks a lock rectangle against a surface of `width` x `height` (block

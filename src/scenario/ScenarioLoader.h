@@ -1,0 +1,31 @@
+#pragma once
+// Reads the whole scenario once, while the title scene is set up: the scene
+// list "Txt\scene.txt" and every scene file it names.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "app/Config.h"
+#include "platform/os/WinTypes.h"
+#include "scenario/CommandLine.h"
+#include "scenario/SceneData.h"
+
+namespace tav {
+
+class ArchiveStore;
+
+// Replaces the contents of both tables with the scenario in `texts` (the text
+// store): one ImageSet per image-set block and one SceneData per scene block,
+// in load order, image sets numbered over all files. After each file the
+// caption of `window` (if not null) shows the progress and the processor is
+// yielded once. True when every listed file was read. False, after one log
+// line, when the list or a listed file is missing or a file opens a block
+// inside an open block of the same kind; what earlier files and blocks added
+// stays. Lines that are ignored are logged and do not make the result false.
+bool LoadScenario(const ArchiveStore& texts, const GameConfig& config, HWND window, std::vector<SceneData>& scenes,
+                  std::vector<ImageSet>& imageSets, size_t copyBudget = kDefaultCopyBudget);
+
+// "Now Loading ." + done / total * 100 with six significant digits + "%".
+std::wstring LoadingCaption(size_t done, size_t total);
+
+}  // namespace tav
