@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "gfx/Quad.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/gpu/D3DX.h"
+#include "text/TexString.h"
 
 namespace {
 
@@ -220,6 +222,90 @@ TEST_F(EffectPixelsTest, FlowingTextAppearsLeftToRightEachCharacterFadingIn) {
     }
   }
   EXPECT_TRUE(text.IsFinished());
+}
+
+// Pixels of `pixels` inside [x0, x1) x [y0, y1) that differ from `scene`.
+int Ink(const std::vector<uint32_t>& pixels, const std::vector<uint32_t>& scene, UINT width, int x0, int y0, int x1,
+        int y1) {
+  int count = 0;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      const uint32_t p = pixels[size_t(y) * width + size_t(x)], s = scene[size_t(y) * width + size_t(x)];
+      int difference = 0;
+      for (int shift : {0, 8, 16}) difference += std::abs(int((p >> shift) & 0xFF) - int((s >> shift) & 0xFF));
+      count += difference > 24;
+    }
+  }
+  return count;
+}
+
+TEST_F(EffectPixelsTest, RealGlyphsOfAJapaneseLineAppearOneByOne) {
+  // As the message display builds it: one text texture per character, named
+  // by the character, faded in from the colour's complement.
+  const std::wstring line = L"あいう";
+  std::vector<std::unique_ptr<CTexString>> glyphs;
+  std::vector<std::wstring> names;
+  for (wchar_t c : line) {
+    names.emplace_back(1, c);
+    glyphs.push_back(std::make_unique<CTexString>(d3d_.get()));
+    ASSERT_TRUE(tav::Rasterise(names.back(), d3d_.get(), *glyphs.back(), names.back(), tav::TextFont(48)))
+        << tavtest::ReadErrorLog();
+  }
+  CFlowFont text;
+  ASSERT_TRUE(text.Create(names, d3d_.get()));
+  text.Layout({0, 0}, 0);
+  text.SetColour(0xFFFFFFFF);
+  text.Start(100);
+  text.Layout({60, 110}, 0);
+  text.SetFade(~0xFFFFFFFFu, 0xFFFFFFFF, 500);
+
+  // Each character's cell on screen.
+  struct Cell {
+    int x0, y0, x1, y1;
+  };
+  std::vector<Cell> cells;
+  for (size_t k = 0; k < text.Count(); ++k) {
+    const tav::QuadPoint at = text.sprites[k]->quad->translation;
+    const tav::TextureSize* size = d3d_->GetTextureSize(names[k]);
+    ASSERT_NE(size, nullptr);
+    cells.push_back({int(at.x), int(at.y), int(at.x + size->imageWidth), int(at.y + size->imageHeight)});
+    if (k > 0) {
+      EXPECT_EQ(cells[k].x0, cells[k - 1].x1) << "character " << k << " follows the one before";
+    }
+  }
+  ASSERT_LE(cells.back().x1, int(kWidth));
+  ASSERT_LE(cells.back().y1, int(kHeight));
+
+  const std::vector<uint32_t> scene = Scene();
+  // The whole line takes 200 ms of starts and 500 ms of fade; at 60, 160 and
+  // 260 ms one more character has begun. (Fading from transparent black to
+  // white, a glyph first darkens the scene, then turns white.)
+  uint32_t elapsed = 0;
+  for (uint32_t at : {0u, 60u, 160u, 260u, 350u, 700u}) {
+    SCOPED_TRACE(at);
+    for (; elapsed < at; elapsed += 10) {
+      text.Update();
+      clock_.Advance(10);
+    }
+    text.Update();
+    const std::string shot = at == 0     ? "flowtext-0.png"
+                             : at == 350 ? "flowtext-50.png"
+                             : at == 700 ? "flowtext-100.png"
+                                         : "flowtext-" + std::to_string(at) + "ms.png";
+    const auto pixels = Frame(shot, [&] { EXPECT_TRUE(text.Draw()); });
+    for (size_t k = 0; k < cells.size(); ++k) {
+      const int ink = Ink(pixels, scene, kWidth, cells[k].x0, cells[k].y0, cells[k].x1, cells[k].y1);
+      const bool begun = at > 100 * k;
+      if (begun) {
+        EXPECT_GT(ink, 20) << "character " << k;
+      } else {
+        EXPECT_EQ(ink, 0) << "character " << k;
+      }
+    }
+  }
+  EXPECT_TRUE(text.IsFinished());
+  // Between and below the glyphs the scene is untouched.
+  EXPECT_EQ(Ink(Frame("", [&] { text.Draw(); }), scene, kWidth, 0, cells[0].y1, int(kWidth), int(kHeight)), 0);
 }
 
 }  // namespace
