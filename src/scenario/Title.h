@@ -1,0 +1,182 @@
+#pragma once
+// The title scene: the one scene of the game. It owns the scenario's tables,
+// enters and leaves scenes, runs their buttons, text, sounds and effects,
+// reads the keys and the mouse, and draws everything in a fixed order.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/Keys.h"
+#include "app/Scene.h"
+#include "app/Tween.h"
+#include "effect/CutIn.h"
+#include "effect/Fade.h"
+#include "effect/FlowFont.h"
+#include "effect/Peephole.h"
+#include "gfx/Quad.h"
+#include "scenario/SceneData.h"
+
+namespace tav {
+class CGame;
+
+// What a scene builds when it is entered and drops when it is left.
+struct SceneRuntime {
+  std::vector<std::shared_ptr<CQuad>> entryQuads;  // one per image entry
+  std::vector<std::shared_ptr<CQuad>> drawQuads;   // one per draw entry
+  std::shared_ptr<effect::CFlowFont> text;
+  std::vector<std::shared_ptr<effect::CFade>> fades;
+  std::vector<std::shared_ptr<effect::CPeephole>> peepholes;
+  std::vector<std::shared_ptr<effect::CCutIn>> cutIns;
+};
+
+// A sound channel: the name of what plays on it, whether that loops, its volume.
+struct SoundChannel {
+  std::wstring name;
+  bool loop = false;
+  float volume = 1.0f;
+};
+
+}  // namespace tav
+
+class CTitle : public tav::CScene {
+ public:
+  // Drives `game`'s device and text registry (the game object by default).
+  CTitle();
+  explicit CTitle(tav::CGame& game);
+  ~CTitle() override;
+
+  void Update() override;
+  void Draw() override;
+
+  // Enters scene `index` as the first scene of a run: nothing is left before.
+  bool EnterScene(int32_t index);
+  // Leaves the current scene for its successor (the scene order).
+  void LeaveScene();
+  // A click, the wheel, Page Down or auto mode: completes the text, starts the
+  // leave sequence, or leaves.
+  void Advance();
+  // Runs image entry `index`'s button action as if it had been pressed.
+  void RunAction(size_t index);
+  // Builds the quads' positions from the window offset and the scale factors.
+  void LayOut();
+  // Releases every text texture and the backlog, then reloads the current
+  // scene's images (Alt + Backspace).
+  void ReloadImages();
+
+  // The scenario.
+  std::vector<tav::SceneData> scenes;
+  std::vector<tav::ImageSet> imageSets;
+  std::vector<tav::SceneRuntime> runtimes;  // one per scene; filled while it is current
+  int32_t current = 0;
+  int32_t pending = -1;
+  int32_t previous = -1;
+  int32_t callReturn = -1;  // the scene a call returns to
+  int32_t callEnd = -1;     // the scene that ends the call; -1 while no call runs
+  std::vector<int32_t> backlogList;
+  std::set<int32_t> readScenes;
+  std::array<tav::SoundChannel, 3> channels;  // music, sound effect, voice
+
+  // Flags.
+  bool autoMode = false;
+  bool skipMode = false;
+  bool skipUnread = false;
+  bool pictureView = false;
+  bool backlogOpen = false;
+  bool windowDrag = false;
+  bool instantEffects = false;
+  bool effectsRunning = false;
+  bool transitionRunning = false;
+  bool fadeOutRunning = false;
+  bool fadeInRunning = false;
+  bool textComplete = false;
+  bool overEntry = false;
+  bool entryPressed = false;
+  bool leaveRoad = false;
+  bool editPlaylist = false;  // the edit panel's playlist mode
+  bool quitDialog = false;    // the quit dialog is open and runs alone
+
+  int32_t hovered = -1;
+  int32_t pressedEntry = -1;
+  uint32_t pressTime = 0;
+  float zoom = 1.0f;
+  float flipAngle = 0.0f;
+  tav::QuadPoint windowOffset{};
+  tav::QuadPoint baseOffset{};
+  tav::QuadPoint dragStart{};  // the cursor where a window drag began
+  uint32_t autoWait = 0;       // ms
+  uint32_t textSpeed = 0;      // ms between glyphs
+  float level = 1.0f;          // message-window opacity when `option` is clear
+  bool option = true;
+  tav::QuadPoint scaleFactor{1, 1};
+
+  // The message window.
+  std::wstring messageText;
+  std::wstring fullText;
+  std::wstring nameText;
+  tav::CQuad nameBox;
+  tav::CQuad autoIndicator;
+  uint32_t textCompleteTime = 0;
+  int32_t pulsePhase = 0;  // 0 waiting to dim, 1 dimming, 2 waiting to brighten, 3 brightening
+  tav::Tween pulse;
+  uint32_t autoTime = 0;  // when auto mode saw the scene ready; 0 before
+  uint32_t skipTime = 0;  // when skip mode saw the scene; 0 before
+
+  // The title scene's own quads, drawn after the scene (set up with the title).
+  std::vector<std::shared_ptr<tav::CQuad>> overlays;
+
+  tav::KeyTable keys;
+  tav::CGame& game;
+
+  // The cursor in configured screen space and whether the window is active,
+  // as read at the start of the frame.
+  float mouseX = 0, mouseY = 0;
+  bool windowActive = false;
+
+ private:
+  // Scene order and the runtime lists.
+  int32_t Successor();
+  void ResetToFirstScene();
+  bool BuildRuntime(int32_t index);
+  void ReleaseRuntime(int32_t index);
+  void StartSounds(const tav::SceneData& scene);
+  void ApplyWindowOpacity();
+  void StartLeaveSequence();
+  bool LeaveSequenceDone();
+  bool AnyEffectRunning() const;
+  void UpdateEffects();
+  void AddToBacklog(int32_t index);
+
+  // Buttons.
+  bool HasButton(size_t index) const;
+  void ShowStateImages();
+  void HoverTest();
+  void PressButtons();
+  void Road(const tav::ImageEntry& entry);
+  bool EntryVisible(size_t index) const;
+  int32_t ParentOf(size_t index) const;
+
+  // Frame steps.
+  void ReadFrameInput();
+  void HandleKeys();
+  void RunAutoAndSkip();
+  void PictureViewInput();
+  void EnterPictureView(bool on);
+  void StopAllSounds();
+
+  // The message window.
+  void BuildText(const tav::SceneData& scene);
+  void ClearText();
+  void MoveWindow(float dx, float dy);
+  void DragWindow();
+  void UpdateTextState();
+  void ColourText(D3DCOLOR colour);
+  int32_t MessageWindowEntry() const;
+  void DrawMessageParts();
+
+  uint32_t now_ = 0;  // the clock at the start of the frame
+  // Keys that went down this frame (each read once per frame).
+  std::array<bool, tav::kKeyCount> edges_{};
+};

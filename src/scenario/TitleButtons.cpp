@@ -1,0 +1,214 @@
+// Buttons: image entries with a second image. Their state images, the hover
+// test, the press with its 100 ms delay, and the action table.
+#include <cwchar>
+#include <string>
+
+#include "app/Config.h"
+#include "app/Game.h"
+#include "app/GameWindow.h"
+#include "audio/SoundCommands.h"
+#include "platform/os/Input.h"
+#include "platform/os/Messages.h"
+#include "scenario/Title.h"
+
+using tav::config;
+
+namespace {
+
+// A number written in an entry's text field; -1 when there is none.
+int32_t NumberIn(const std::wstring& text) {
+  if (text.empty()) return -1;
+  wchar_t* end = nullptr;
+  const long value = std::wcstol(text.c_str(), &end, 10);
+  if (end == text.c_str() || value < INT32_MIN || value > INT32_MAX) return -1;
+  return int32_t(value);
+}
+
+}  // namespace
+
+bool CTitle::HasButton(size_t index) const { return !scenes[size_t(current)].images[index].secondImage.empty(); }
+
+bool CTitle::EntryVisible(size_t index) const {
+  const tav::ImageEntry& entry = scenes[size_t(current)].images[index];
+  switch (entry.showRule) {
+    case 0:
+      return readScenes.count(NumberIn(entry.showKey)) != 0;
+    case 1: {
+      if (!windowActive || pictureView || backlogOpen || windowDrag) return false;
+      const int32_t parent = ParentOf(index);
+      if (parent < 0) return false;
+      return tav::CQuad::HitTest(runtimes[size_t(current)].entryQuads[size_t(parent)]->GetCorners(), mouseX, mouseY);
+    }
+    default:
+      return true;
+  }
+}
+
+int32_t CTitle::ParentOf(size_t index) const {
+  const tav::SceneData& scene = scenes[size_t(current)];
+  const tav::SceneRuntime& runtime = runtimes[size_t(current)];
+  const std::wstring& key = scene.images[index].showKey;
+  for (size_t i = 0; i < scene.images.size(); ++i) {
+    if (i == index || runtime.entryQuads[i]->textureName != key) continue;
+    const tav::ImageEntry& parent = scene.images[i];
+    if (parent.showRule != 0 || readScenes.count(NumberIn(parent.showKey))) return int32_t(i);
+  }
+  return -1;
+}
+
+void CTitle::ShowStateImages() {
+  if (pictureView || backlogOpen || windowDrag || effectsRunning || transitionRunning || fadeOutRunning ||
+      fadeInRunning)
+    return;
+  const tav::SceneData& scene = scenes[size_t(current)];
+  tav::SceneRuntime& runtime = runtimes[size_t(current)];
+  const bool windowed = game.device.present.Windowed != 0;
+  for (size_t i = 0; i < scene.images.size(); ++i) {
+    const tav::ImageEntry& entry = scene.images[i];
+    tav::CQuad& quad = *runtime.entryQuads[i];
+    if (quad.textureName != entry.image) quad.SetTextureName(entry.image);
+    if (!HasButton(i) || entry.actionText.empty()) continue;
+    bool on = false;
+    switch (entry.actionCode) {
+      case 5: on = !windowed; break;
+      case 6: on = windowed; break;
+      case 12: on = skipUnread; break;
+      case 13: on = !skipUnread; break;
+      case 22: on = !instantEffects; break;
+      case 23: on = level == float(entry.actionValue) / 255.0f; break;
+      case 24: on = option; break;
+      default: break;
+    }
+    if (on) quad.SetTextureName(entry.actionText);
+  }
+}
+
+void CTitle::HoverTest() {
+  overEntry = false;
+  hovered = -1;
+  if (current < 0 || size_t(current) >= runtimes.size()) return;
+  const tav::SceneData& scene = scenes[size_t(current)];
+  tav::SceneRuntime& runtime = runtimes[size_t(current)];
+  if (!windowActive) return;
+  for (size_t i = 0; i < scene.images.size() && i < runtime.entryQuads.size(); ++i) {
+    if (!HasButton(i) || !EntryVisible(i)) continue;
+    tav::CQuad& quad = *runtime.entryQuads[i];
+    quad.Update();
+    if (!tav::CQuad::HitTest(quad.GetCorners(), mouseX, mouseY)) continue;
+    hovered = int32_t(i);
+    overEntry = true;
+    if (!(entryPressed && pressedEntry == hovered)) quad.SetTextureName(scene.images[i].secondImage);
+    return;
+  }
+}
+
+void CTitle::PressButtons() {
+  const tav::SceneData& scene = scenes[size_t(current)];
+  tav::SceneRuntime& runtime = runtimes[size_t(current)];
+  if (!entryPressed && overEntry && hovered >= 0 && edges_[tav::kKeyLeftButton]) {
+    entryPressed = true;
+    pressedEntry = hovered;
+    pressTime = now_;
+  }
+  if (entryPressed && pressedEntry >= 0 && size_t(pressedEntry) < scene.images.size()) {
+    const tav::ImageEntry& entry = scene.images[size_t(pressedEntry)];
+    if (!entry.thirdImage.empty()) runtime.entryQuads[size_t(pressedEntry)]->SetTextureName(entry.thirdImage);
+  }
+  if (!entryPressed || now_ - pressTime < 100) return;
+  entryPressed = false;
+  const int32_t index = pressedEntry;
+  pressedEntry = -1;
+  if (effectsRunning || transitionRunning || fadeOutRunning || fadeInRunning) return;
+  if (index >= 0 && size_t(index) < scene.images.size()) RunAction(size_t(index));
+}
+
+void CTitle::Road(const tav::ImageEntry& entry) {
+  leaveRoad = entry.leaveMode != 0;
+  if (entry.leaveMode == 0)
+    LeaveScene();
+  else
+    Advance();
+}
+
+void CTitle::RunAction(size_t index) {
+  const tav::ImageEntry entry = scenes[size_t(current)].images[index];
+  const uint32_t code = uint32_t(entry.actionCode);
+  if (code > 24) {
+    if (entry.targetScene == -1) return;
+    pending = entry.targetScene == -2 ? current + 1 : entry.targetScene;
+    Road(entry);
+    return;
+  }
+  switch (code) {
+    case 0:
+      tav::os::PostMessageW(game.window, WM_CLOSE, 0, 0);
+      break;
+    case 1:
+      backlogOpen = !backlogOpen;
+      skipMode = false;
+      break;
+    case 2:
+      autoMode = !autoMode;
+      autoTime = 0;
+      break;
+    case 3:
+      skipMode = !skipMode;
+      skipTime = 0;
+      break;
+    case 4:
+      pending = previous;
+      Road(entry);
+      break;
+    case 5:
+    case 6: {
+      const bool windowed = game.device.present.Windowed != 0;
+      if ((code == 5) != windowed || !game.window) break;
+      tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_WAIT));
+      tav::ApplyWindowMode(game);
+      LayOut();
+      tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_ARROW));
+      break;
+    }
+    case 12:
+      skipUnread = true;
+      break;
+    case 13:
+      skipUnread = false;
+      break;
+    case 16:
+      StopAllSounds();
+      pending = config.firstScene;
+      skipMode = autoMode = editPlaylist = false;
+      Road(entry);
+      break;
+    case 17:
+      callReturn = current;
+      pending = NumberIn(entry.actionText);
+      callEnd = entry.actionValue;
+      skipMode = autoMode = editPlaylist = false;
+      Road(entry);
+      break;
+    case 18:
+      tav::CXAudio2::Remove(entry.actionText);
+      tav::LoadResourceSound(entry.actionText, entry.actionText, true);
+      tav::CXAudio2::Play(entry.actionText);
+      channels[0].name = entry.actionText;
+      break;
+    case 21:
+      EnterPictureView(true);
+      break;
+    case 22:
+      instantEffects = !instantEffects;
+      break;
+    case 23:
+      level = float(entry.actionValue) / 255.0f;
+      break;
+    case 24:
+      option = !option;
+      break;
+    default:
+      // 9 to 11 (sliders), 14 and 15 (save slots) belong to the settings and
+      // save screens; 7, 8, 19 and 20 do nothing.
+      break;
+  }
+}

@@ -1,0 +1,244 @@
+// One frame of the title scene: input, the scene's timed work, auto and skip
+// modes, picture view, and the drawing order.
+#include <algorithm>
+#include <cwchar>
+#include <numbers>
+
+#include "app/Config.h"
+#include "app/Game.h"
+#include "app/GameWindow.h"
+#include "audio/SoundCommands.h"
+#include "platform/os/Clock.h"
+#include "platform/os/WindowCalls.h"
+#include "scenario/Title.h"
+
+using tav::config;
+
+void CTitle::ReadFrameInput() {
+  now_ = tav::os::timeGetTime();
+  windowActive = game.window && tav::os::GetActiveWindow() == game.window;
+  float x = mouseX, y = mouseY;
+  if (game.window && tav::CursorInScreenSpace(game.window, config.screenWidth, config.screenHeight, x, y)) {
+    mouseX = x;
+    mouseY = y;
+  }
+  // Keys that repeat go through their 100 ms gate where they are used;
+  // the rest act on their press edge, read here once.
+  for (size_t k : {tav::kKeyLeftButton, tav::kKeyRightButton, tav::kKeySpace, tav::kKeyPageUp, tav::kKeyMiddleButton,
+                   tav::kKeyF1, tav::kKeyF2, tav::kKeyF3, tav::kKeyF4})
+    edges_[k] = windowActive && tav::OncePerPress(*keys[k]);
+}
+
+void CTitle::Update() {
+  if (current < 0 || size_t(current) >= scenes.size()) return;
+  ReadFrameInput();
+  const tav::ChordRequests chords = tav::PollChords(keys, now_, windowActive);
+  if (chords.flipClose) tav::closeRequested = !tav::closeRequested;
+  if (chords.close) tav::closeRequested = true;
+  // While the quit dialog is open only the dialog runs.
+  quitDialog = tav::closeRequested;
+  if (quitDialog) return;
+  if (chords.toggleWindowMode && game.window) {
+    tav::ApplyWindowMode(game);
+    LayOut();
+  }
+  if (chords.reload) ReloadImages();
+
+  if (windowActive) {
+    LayOut();
+    HandleKeys();
+  }
+  tav::SceneRuntime& runtime = runtimes[size_t(current)];
+  if (runtime.text) runtime.text->Update();
+  UpdateTextState();
+  UpdateEffects();
+  if (transitionRunning && LeaveSequenceDone()) {
+    LeaveScene();
+    return;
+  }
+  RunAutoAndSkip();
+  if (current < 0 || size_t(current) >= scenes.size()) return;
+  ShowStateImages();
+  HoverTest();
+  if (windowActive && !pictureView && !backlogOpen && !windowDrag) PressButtons();
+  for (auto& quad : runtimes[size_t(current)].entryQuads) quad->Update();
+  nameBox.Update();
+  autoIndicator.Update();
+  for (auto& quad : overlays) quad->Update();
+}
+
+void CTitle::HandleKeys() {
+  if (backlogOpen) return;  // the backlog screen takes the input while open
+  if (pictureView) {
+    PictureViewInput();
+    return;
+  }
+  if (!windowDrag && (edges_[tav::kKeySpace] || edges_[tav::kKeyRightButton]) &&
+      !(scenes[size_t(current)].headerFlagB && scenes[size_t(current)].messageRows.empty())) {
+    EnterPictureView(true);
+    return;
+  }
+  if (!windowDrag && (tav::wheelDelta > 0 || edges_[tav::kKeyPageUp])) {
+    tav::wheelDelta = 0;
+    backlogOpen = true;
+    skipMode = false;
+    return;
+  }
+  if (!windowDrag) {
+    if (tav::RepeatGate(*keys[tav::kKeyUp], now_)) MoveWindow(0, -16);
+    if (tav::RepeatGate(*keys[tav::kKeyDown], now_)) MoveWindow(0, 16);
+    if (tav::RepeatGate(*keys[tav::kKeyLeft], now_)) MoveWindow(-16, 0);
+    if (tav::RepeatGate(*keys[tav::kKeyRight], now_)) MoveWindow(16, 0);
+  }
+  DragWindow();
+  if (edges_[tav::kKeyF1]) {
+    autoMode = !autoMode;
+    autoTime = 0;
+  }
+  if (edges_[tav::kKeyF2]) {
+    skipMode = !skipMode;
+    skipTime = 0;
+  }
+  if (edges_[tav::kKeyF3] && !channels[1].name.empty()) tav::CXAudio2::Play(channels[1].name);
+  if (edges_[tav::kKeyF4] && !channels[2].name.empty()) tav::CXAudio2::Play(channels[2].name);
+  if (windowDrag) return;
+
+  if (edges_[tav::kKeyLeftButton] && (autoMode || skipMode)) {
+    autoMode = skipMode = false;
+    edges_[tav::kKeyLeftButton] = false;
+    return;
+  }
+  if (tav::RepeatGate(*keys[tav::kKeyControl], now_)) {
+    LeaveScene();
+    return;
+  }
+  if (tav::RepeatGate(*keys[tav::kKeyPageDown], now_)) {
+    Advance();
+    return;
+  }
+  if (tav::wheelDelta < 0) {
+    tav::wheelDelta = 0;
+    Advance();
+    return;
+  }
+  if (edges_[tav::kKeyLeftButton] && !overEntry) {
+    Advance();
+    return;
+  }
+  const tav::SceneData& scene = scenes[size_t(current)];
+  if (edges_[tav::kKeyRightButton] && scene.headerFlagB && scene.messageRows.empty()) {
+    pending = scene.cancelScene == -1 ? previous : scene.cancelScene;
+    Advance();
+  }
+}
+
+void CTitle::RunAutoAndSkip() {
+  const tav::SceneData& scene = scenes[size_t(current)];
+  const bool busy = effectsRunning || fadeOutRunning || fadeInRunning || transitionRunning;
+  if (skipMode && (readScenes.count(current) || skipUnread)) {
+    if (skipTime == 0) skipTime = std::max<uint32_t>(now_, 1);
+    if (now_ - skipTime >= autoWait + 100) {
+      skipTime = 0;
+      LeaveScene();
+      return;
+    }
+  }
+  // A scene that leaves by itself, or whose effects run, goes on without a click.
+  if (scene.nextScene == -4 || busy) {
+    if (!skipMode) Advance();
+    return;
+  }
+  if (autoMode && textComplete && (channels[2].name.empty() || tav::CXAudio2::IsStopped(channels[2].name))) {
+    if (autoTime == 0) autoTime = std::max<uint32_t>(now_, 1);
+    if (now_ - autoTime >= autoWait + 100) {
+      autoTime = 0;
+      Advance();
+    }
+  }
+}
+
+void CTitle::EnterPictureView(bool on) {
+  if (pictureView == on) return;
+  pictureView = on;
+  zoom = 1.0f;
+  flipAngle = 0.0f;
+  if (current < 0 || size_t(current) >= runtimes.size()) return;
+  const int32_t window = MessageWindowEntry();
+  auto& quads = runtimes[size_t(current)].entryQuads;
+  for (size_t i = 0; i < quads.size(); ++i) {
+    if (int32_t(i) == window) continue;
+    quads[i]->scale = scaleFactor;
+    quads[i]->scaleCentre = {0, 0};
+    quads[i]->angle = 0;
+  }
+}
+
+void CTitle::PictureViewInput() {
+  if (edges_[tav::kKeySpace] || edges_[tav::kKeyRightButton]) {
+    EnterPictureView(false);
+    return;
+  }
+  if (tav::wheelDelta > 0 || tav::RepeatGate(*keys[tav::kKeyUp], now_)) zoom = std::min(8.0f, zoom + 0.25f);
+  if (tav::wheelDelta < 0 || tav::RepeatGate(*keys[tav::kKeyDown], now_)) zoom = std::max(1.0f, zoom - 0.25f);
+  tav::wheelDelta = 0;
+  if (tav::RepeatGate(*keys[tav::kKeyLeft], now_) || tav::RepeatGate(*keys[tav::kKeyRight], now_))
+    flipAngle = flipAngle == 0.0f ? std::numbers::pi_v<float> : 0.0f;
+  // The picture turns and grows about the middle of the screen.
+  const tav::QuadPoint centre{float(config.screenWidth) / 2, float(config.screenHeight) / 2};
+  const int32_t window = MessageWindowEntry();
+  auto& quads = runtimes[size_t(current)].entryQuads;
+  for (size_t i = 0; i < quads.size(); ++i) {
+    if (int32_t(i) == window) continue;
+    quads[i]->scale = {zoom * scaleFactor.x, zoom * scaleFactor.y};
+    quads[i]->scaleCentre = centre;
+    quads[i]->angle = flipAngle;
+    quads[i]->rotationCentre = centre;
+  }
+}
+
+void CTitle::ReloadImages() {
+  for (auto it = game.texts.begin(); it != game.texts.end();) {
+    const std::wstring name = (it++)->first;
+    game.RemoveText(name);
+  }
+  backlogList.clear();
+  for (const tav::ImageEntry& entry : scenes[size_t(current)].images) {
+    for (const std::wstring* name : {&entry.image, &entry.secondImage, &entry.thirdImage, &entry.actionText}) {
+      if (name->empty()) continue;
+      game.device.EraseTexture(*name);
+      game.LoadTexture(*name);
+    }
+  }
+  // The text of the scene is gone with the registry: build it again.
+  const tav::SceneData& scene = scenes[size_t(current)];
+  const bool wasComplete = textComplete;
+  BuildText(scene);
+  if (wasComplete && runtimes[size_t(current)].text) runtimes[size_t(current)].text->ShowAll();
+  for (auto& quad : runtimes[size_t(current)].entryQuads) quad->FitToTexture();
+  LayOut();
+}
+
+void CTitle::Draw() {
+  if (current < 0 || size_t(current) >= scenes.size() || size_t(current) >= runtimes.size()) return;
+  const tav::SceneData& scene = scenes[size_t(current)];
+  tav::SceneRuntime& runtime = runtimes[size_t(current)];
+  const int32_t window = MessageWindowEntry();
+  for (size_t i = 0; i < runtime.entryQuads.size() && i < scene.images.size(); ++i) {
+    const bool isWindow = int32_t(i) == window;
+    if (isWindow && (backlogOpen || pictureView)) continue;
+    if (EntryVisible(i)) runtime.entryQuads[i]->Draw();
+    if (isWindow) DrawMessageParts();
+  }
+  // A scene without a message-window picture still shows its text.
+  if (window < 0 && !backlogOpen && !pictureView) DrawMessageParts();
+  for (auto& quad : overlays) quad->Draw();
+  if (effectsRunning) {
+    size_t fade = 0, peephole = 0, cutIn = 0;
+    for (const tav::EffectEntry& effect : scene.effects) {
+      if (effect.kind == tav::kEffectFade && fade < runtime.fades.size()) runtime.fades[fade++]->Draw();
+      if (effect.kind == tav::kEffectPeephole && peephole < runtime.peepholes.size())
+        runtime.peepholes[peephole++]->Draw();
+      if (effect.kind == tav::kEffectCutIn && cutIn < runtime.cutIns.size()) runtime.cutIns[cutIn++]->Draw();
+    }
+  }
+}

@@ -1,0 +1,316 @@
+// Scene order: entering a scene (pictures, text, effects, sounds), the leave
+// sequence, and choosing the successor when a scene is left.
+#include <algorithm>
+#include <exception>
+#include <new>
+#include <string>
+
+#include "app/Config.h"
+#include "app/ErrorLog.h"
+#include "app/Game.h"
+#include "app/GameWindow.h"
+#include "audio/SoundCommands.h"
+#include "platform/os/WindowCalls.h"
+#include "scenario/Title.h"
+
+using tav::config;
+
+namespace {
+
+float Clamp01(float v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
+
+}  // namespace
+
+CTitle::CTitle() : CTitle(tav::GetGame()) {}
+
+CTitle::CTitle(tav::CGame& owner) : keys(tav::MakeKeyTable()), game(owner) {
+  autoWait = config.autoWaitMaximum / 2;
+  textSpeed = config.speedMaximum / 2;
+  nameBox.Attach(L"", &game.device);
+  autoIndicator.Attach(L"", &game.device);
+}
+
+CTitle::~CTitle() = default;
+
+bool CTitle::EnterScene(int32_t index) {
+  if (index < 0 || size_t(index) >= scenes.size()) {
+    tav::LogError(L"scene " + std::to_wstring(index) + L" is not in the scenario");
+    return false;
+  }
+  runtimes.resize(scenes.size());
+  current = index;
+  if (current == config.firstScene) callEnd = -1;
+  if (!BuildRuntime(current)) {
+    // Out of memory: drop every text texture and the backlog, then try once more.
+    for (auto it = game.texts.begin(); it != game.texts.end();) {
+      const std::wstring name = (it++)->first;
+      game.RemoveText(name);
+    }
+    backlogList.clear();
+    ReleaseRuntime(current);
+    if (!BuildRuntime(current)) return false;
+  }
+  StartSounds(scenes[size_t(current)]);
+  ApplyWindowOpacity();
+  LayOut();
+  HoverTest();
+  if (scenes[size_t(current)].nextScene == -4) StartLeaveSequence();
+  return true;
+}
+
+bool CTitle::BuildRuntime(int32_t index) {
+  try {
+    tav::SceneData& scene = scenes[size_t(index)];
+    tav::SceneRuntime& runtime = runtimes[size_t(index)];
+    CBaseD3D* d3d = &game.device;
+    for (tav::ImageEntry& entry : scene.images) {
+      game.LoadTexture(entry.image);
+      game.LoadTexture(entry.secondImage);
+      game.LoadTexture(entry.thirdImage);
+      game.LoadTexture(entry.actionText);  // the on image of state buttons
+      auto quad = std::make_shared<tav::CQuad>();
+      quad->Attach(entry.image, d3d);
+      quad->translation = {entry.x, entry.y};
+      // Fade-in pictures wait invisible for the leave sequence.
+      entry.alpha = entry.kind == tav::kImageFadeIn ? 0.0f : 255.0f;
+      entry.fade.Reset();
+      if (entry.kind == tav::kImageFadeIn) quad->colours.fill(0x00FFFFFF);
+      runtime.entryQuads.push_back(std::move(quad));
+    }
+    for (const tav::DrawEntry& draw : scene.draws) {
+      game.LoadTexture(draw.image);
+      auto quad = std::make_shared<tav::CQuad>();
+      quad->Attach(draw.image, d3d);
+      quad->translation = {draw.x, draw.y};
+      runtime.drawQuads.push_back(std::move(quad));
+    }
+    for (const tav::EffectEntry& effect : scene.effects) {
+      if (effect.kind == tav::kEffectFade) {
+        auto fade = std::make_shared<tav::effect::CFade>();
+        fade->Init(d3d);
+        runtime.fades.push_back(std::move(fade));
+      } else if (effect.kind == tav::kEffectPeephole) {
+        auto peephole = std::make_shared<tav::effect::CPeephole>();
+        peephole->colour = effect.colour;
+        peephole->Init(d3d);
+        runtime.peepholes.push_back(std::move(peephole));
+      } else if (effect.kind == tav::kEffectCutIn) {
+        auto cutIn = std::make_shared<tav::effect::CCutIn>();
+        cutIn->colour = effect.colour;
+        cutIn->textureName = L"DefaultRenderTargetTex";
+        cutIn->Init(d3d);
+        runtime.cutIns.push_back(std::move(cutIn));
+      }
+    }
+    BuildText(scene);
+    return true;
+  } catch (const std::bad_alloc& e) {
+    tav::LogException(e.what());
+    return false;
+  }
+}
+
+void CTitle::ReleaseRuntime(int32_t index) {
+  if (index < 0 || size_t(index) >= runtimes.size()) return;
+  runtimes[size_t(index)] = tav::SceneRuntime{};
+}
+
+void CTitle::StartSounds(const tav::SceneData& scene) {
+  bool has[3] = {false, false, false};
+  for (const tav::SoundEntry& sound : scene.sounds)
+    if (sound.type >= 0 && sound.type < 3) has[sound.type] = true;
+  if (!scene.headerFlagB) {
+    for (size_t c = 0; c < channels.size(); ++c) {
+      if (has[c] || !channels[c].loop || channels[c].name.empty()) continue;
+      tav::CXAudio2::Remove(channels[c].name);
+      channels[c].name.clear();
+    }
+  }
+  for (const tav::SoundEntry& sound : scene.sounds) {
+    if (sound.type < 0 || sound.type >= 3) continue;
+    tav::SoundChannel& channel = channels[size_t(sound.type)];
+    channel.loop = sound.loop != 0;
+    if (!channel.name.empty() && channel.name != sound.name) tav::CXAudio2::Remove(channel.name);
+    channel.name = sound.name;
+    tav::LoadResourceSound(sound.name, sound.name, sound.loop != 0);
+    tav::CXAudio2::SetVolume(sound.name, channel.volume);
+    tav::CXAudio2::Play(sound.name);
+    if (!windowActive) tav::CXAudio2::Pause(sound.name);
+  }
+}
+
+void CTitle::ApplyWindowOpacity() {
+  const int32_t index = MessageWindowEntry();
+  if (index < 0) return;
+  const D3DCOLOR colour =
+      option ? 0xFFFFFFFF : (D3DCOLOR(Clamp01(level) * 255.0f + 0.5f) << 24) | 0x00FFFFFF;
+  runtimes[size_t(current)].entryQuads[size_t(index)]->colours.fill(colour);
+}
+
+void CTitle::StopAllSounds() {
+  tav::CXAudio2::RemoveAll();
+  for (tav::SoundChannel& channel : channels) channel.name.clear();
+}
+
+void CTitle::ResetToFirstScene() {
+  callEnd = -1;
+  callReturn = -1;
+  skipMode = false;
+  autoMode = false;
+  editPlaylist = false;
+  StopAllSounds();
+}
+
+void CTitle::AddToBacklog(int32_t index) {
+  try {
+    backlogList.push_back(index);
+  } catch (const std::bad_alloc&) {
+    backlogList.clear();
+  }
+}
+
+int32_t CTitle::Successor() {
+  const tav::SceneData& scene = scenes[size_t(current)];
+  const bool callRuns = callEnd != -1;
+  if (pending == -1) {
+    if (callRuns && current == callEnd) {
+      pending = callReturn;
+      callEnd = -1;
+    } else if (size_t(current) + 1 == scenes.size() && scene.nextScene == -1) {
+      pending = config.firstScene;
+      ResetToFirstScene();
+    }
+    if (scene.nextScene == -4 && scene.jumpScene != -1) {
+      pending = scene.jumpScene;
+      if (pending == config.firstScene) ResetToFirstScene();
+    }
+  }
+  previous = current;
+  int32_t successor;
+  if (scene.nextScene == -1 || scene.nextScene == -4) {
+    successor = current + 1;
+  } else if (scene.nextScene == -3) {
+    successor = config.firstScene;
+    ResetToFirstScene();
+  } else {
+    successor = scene.nextScene;
+  }
+  if (pending != -1) {
+    successor = pending;
+    pending = -1;
+  }
+  if (successor < 0 || size_t(successor) >= scenes.size()) {
+    // A script that points past its table goes back to the first scene
+    // rather than off the end of it.
+    tav::LogError(L"scene " + std::to_wstring(previous) + L" leads to scene " + std::to_wstring(successor) +
+                  L", which is not in the scenario");
+    successor = config.firstScene;
+    ResetToFirstScene();
+  }
+  return successor;
+}
+
+void CTitle::LeaveScene() {
+  if (current < 0 || size_t(current) >= scenes.size()) return;
+  const tav::SceneData& scene = scenes[size_t(current)];
+  if (scene.nextScene == -2 && pending == -1 && !editPlaylist) return;
+  if (callEnd == -1) {
+    readScenes.insert(current);
+    if (std::find(backlogList.begin(), backlogList.end(), current) == backlogList.end()) AddToBacklog(current);
+  }
+  const int32_t next = Successor();
+  ReleaseRuntime(previous);
+  ClearText();
+  tav::wheelDelta = 0;
+  textComplete = false;
+  autoTime = skipTime = 0;
+  EnterPictureView(false);
+  windowDrag = false;
+  transitionRunning = effectsRunning = fadeOutRunning = fadeInRunning = false;
+  leaveRoad = false;
+  overEntry = entryPressed = false;
+  hovered = pressedEntry = -1;
+  EnterScene(next);
+}
+
+void CTitle::Advance() {
+  tav::SceneRuntime& runtime = runtimes[size_t(current)];
+  if (!leaveRoad && runtime.text && !runtime.text->AllShown()) {
+    runtime.text->ShowAll();
+    return;
+  }
+  if (scenes[size_t(current)].leaveEffects || leaveRoad) {
+    if (!transitionRunning) StartLeaveSequence();
+    return;
+  }
+  LeaveScene();
+}
+
+void CTitle::StartLeaveSequence() {
+  tav::SceneData& scene = scenes[size_t(current)];
+  tav::SceneRuntime& runtime = runtimes[size_t(current)];
+  transitionRunning = true;
+  if (!runtime.drawQuads.empty()) {
+    for (auto& quad : runtime.drawQuads) quad->Update();
+    tav::effect::SnapshotDrawEntries(game.device, runtime.drawQuads);
+  }
+  size_t fade = 0, peephole = 0, cutIn = 0;
+  for (const tav::EffectEntry& effect : scene.effects) {
+    const uint32_t duration = uint32_t(std::max(effect.duration, 0));
+    if (effect.kind == tav::kEffectFade && fade < runtime.fades.size()) {
+      runtime.fades[fade++]->Start(effect.colour, effect.p1, duration, instantEffects);
+    } else if (effect.kind == tav::kEffectPeephole && peephole < runtime.peepholes.size()) {
+      runtime.peepholes[peephole++]->Start(effect.p1, effect.p2, duration, true, instantEffects);
+    } else if (effect.kind == tav::kEffectCutIn && cutIn < runtime.cutIns.size()) {
+      runtime.cutIns[cutIn++]->Start(effect.p1, effect.p2, effect.p3, effect.p4, duration, instantEffects);
+    }
+  }
+  effectsRunning = !scene.effects.empty();
+  for (tav::ImageEntry& entry : scene.images) {
+    if (entry.kind == tav::kImageFadeOut) {
+      entry.fade.Start(instantEffects ? 0 : uint32_t(std::max(entry.fadeDuration, 0)), instantEffects ? 0.0f : 255.0f,
+                       0.0f);
+      fadeOutRunning = true;
+    } else if (entry.kind == tav::kImageFadeIn) {
+      entry.fade.Start(instantEffects ? 0 : uint32_t(std::max(entry.fadeDuration, 0)),
+                       instantEffects ? 255.0f : 0.0f, 255.0f);
+      fadeInRunning = true;
+    }
+  }
+  UpdateEffects();
+}
+
+bool CTitle::AnyEffectRunning() const {
+  const tav::SceneRuntime& runtime = runtimes[size_t(current)];
+  for (const auto& e : runtime.fades)
+    if (!e->IsFinished()) return true;
+  for (const auto& e : runtime.peepholes)
+    if (!e->IsFinished()) return true;
+  for (const auto& e : runtime.cutIns)
+    if (!e->IsFinished()) return true;
+  return false;
+}
+
+void CTitle::UpdateEffects() {
+  if (!transitionRunning) return;
+  tav::SceneData& scene = scenes[size_t(current)];
+  tav::SceneRuntime& runtime = runtimes[size_t(current)];
+  for (auto& e : runtime.fades) e->Update();
+  for (auto& e : runtime.peepholes) e->Update();
+  for (auto& e : runtime.cutIns) e->Update();
+  bool fadesRun = false;
+  for (size_t i = 0; i < scene.images.size(); ++i) {
+    tav::ImageEntry& entry = scene.images[i];
+    if (entry.kind == tav::kImageShown || !entry.fade.running) continue;
+    float out[4];
+    const bool done = entry.fade.Evaluate(out);
+    entry.alpha = out[0];
+    if (done) entry.fade.running = false;
+    fadesRun |= !done;
+    const D3DCOLOR alpha = D3DCOLOR(std::clamp(entry.alpha, 0.0f, 255.0f)) << 24;
+    runtime.entryQuads[i]->colours.fill(alpha | 0x00FFFFFF);
+  }
+  fadeOutRunning = fadeInRunning = fadesRun;
+}
+
+bool CTitle::LeaveSequenceDone() { return transitionRunning && !AnyEffectRunning() && !fadeOutRunning && !fadeInRunning; }
