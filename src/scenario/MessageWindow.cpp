@@ -40,6 +40,7 @@ void CTitle::ClearText() {
   nameBox.localCorners = {};
   nameBox.colours.fill(config.textColour);
   pulsePhase = 0;
+  pulseValue = 255.0f;
   pulse.Reset();
 }
 
@@ -177,23 +178,38 @@ void CTitle::UpdateTextState() {
     pulsePhase = 0;
     return;
   }
-  if (instantEffects || autoMode || skipMode || !runtime.text) return;
+  if (!runtime.text) return;
+  if (instantEffects || autoMode || skipMode) {
+    // No pulse in these modes: a text caught dimmed gets its colour back.
+    if (pulseValue != 255.0f) {
+      pulseValue = 255.0f;
+      pulsePhase = 0;
+      ColourText(config.textColour);
+    }
+    return;
+  }
   // Waiting for the reader: every 4 s the text dims over 1 s, then brightens.
   if (pulsePhase == 0 || pulsePhase == 2) {
-    if (now_ - textCompleteTime < 4000) return;
-    const bool dim = pulsePhase == 0;
-    pulse.Start(1000, dim ? 255.0f : 0.0f, dim ? 0.0f : 255.0f);
-    ++pulsePhase;
+    if (now_ - textCompleteTime >= 4000) {
+      const bool dim = pulsePhase == 0;
+      pulse.Start(1000, dim ? 255.0f : 0.0f, dim ? 0.0f : 255.0f);
+      ++pulsePhase;
+    }
   }
   // The flowing text may still be finishing its fades: let them end first.
   if (!runtime.text->IsFinished()) return;
-  float value[4];
-  const bool done = pulse.Evaluate(value);
-  ColourText(Dimmed(config.textColour, value[0]));
-  if (done) {
-    textCompleteTime = std::max<uint32_t>(now_, 1);
-    pulsePhase = (pulsePhase + 1) % 4;
+  if (pulsePhase == 1 || pulsePhase == 3) {
+    float value[4];
+    const bool done = pulse.Evaluate(value);
+    pulseValue = value[0];
+    if (done) {
+      textCompleteTime = std::max<uint32_t>(now_, 1);
+      pulsePhase = (pulsePhase + 1) % 4;
+    }
   }
+  // The text's own fades rewrite its colours each frame: the pulse's colour
+  // goes on top of them for as long as it differs.
+  if (pulseValue != 255.0f || pulsePhase != 0) ColourText(Dimmed(config.textColour, pulseValue));
 }
 
 void CTitle::DrawMessageParts() {

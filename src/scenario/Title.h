@@ -121,6 +121,7 @@ class CTitle : public tav::CScene {
   uint32_t textCompleteTime = 0;
   int32_t pulsePhase = 0;  // 0 waiting to dim, 1 dimming, 2 waiting to brighten, 3 brightening
   tav::Tween pulse;
+  float pulseValue = 255.0f;  // 255 full colour, 0 dark
   uint32_t autoTime = 0;  // when auto mode saw the scene ready; 0 before
   uint32_t skipTime = 0;  // when skip mode saw the scene; 0 before
 

@@ -103,9 +103,10 @@ void CTitle::HandleKeys() {
   if (edges_[tav::kKeyF4] && !channels[2].name.empty()) tav::CXAudio2::Play(channels[2].name);
   if (windowDrag) return;
 
-  if (edges_[tav::kKeyLeftButton] && (autoMode || skipMode)) {
+  // Over a button the click is the button's: the auto and skip buttons must
+  // be able to turn their own mode off without this turning it off first.
+  if (edges_[tav::kKeyLeftButton] && (autoMode || skipMode) && !overEntry) {
     autoMode = skipMode = false;
-    edges_[tav::kKeyLeftButton] = false;
     return;
   }
   if (tav::RepeatGate(*keys[tav::kKeyControl], now_)) {

@@ -267,13 +267,14 @@ void CTitle::StartLeaveSequence() {
   }
   effectsRunning = !scene.effects.empty();
   for (tav::ImageEntry& entry : scene.images) {
+    // With instant effects both ends are the end value: the end state shows at
+    // once, and the fade still takes its time like the effects do.
+    const uint32_t duration = uint32_t(std::max(entry.fadeDuration, 0));
     if (entry.kind == tav::kImageFadeOut) {
-      entry.fade.Start(instantEffects ? 0 : uint32_t(std::max(entry.fadeDuration, 0)), instantEffects ? 0.0f : 255.0f,
-                       0.0f);
+      entry.fade.Start(duration, instantEffects ? 0.0f : 255.0f, 0.0f);
       fadeOutRunning = true;
     } else if (entry.kind == tav::kImageFadeIn) {
-      entry.fade.Start(instantEffects ? 0 : uint32_t(std::max(entry.fadeDuration, 0)),
-                       instantEffects ? 255.0f : 0.0f, 255.0f);
+      entry.fade.Start(duration, instantEffects ? 255.0f : 0.0f, 255.0f);
       fadeInRunning = true;
     }
   }
