@@ -21,8 +21,8 @@ class FreeTypeLibrary {
   FT_Error error_ = 0;
 };
 
-Face::Face(std::shared_ptr<FreeTypeLibrary> library, FT_Face face, std::string family)
-    : library_(std::move(library)), face_(face), family_(std::move(family)) {}
+Face::Face(std::shared_ptr<FreeTypeLibrary> library, FT_Face face, std::string family, std::string file)
+    : library_(std::move(library)), face_(face), family_(std::move(family)), file_(std::move(file)) {}
 
 Face::~Face() { FT_Done_Face(face_); }
 
@@ -145,7 +145,7 @@ std::shared_ptr<Face> FaceCache::Open(const std::string& file, int index, const 
     os::SetLastError(EILSEQ);
     return nullptr;
   }
-  auto shared = std::make_shared<Face>(library_, face, family);
+  auto shared = std::make_shared<Face>(library_, face, family, file);
   files_[fileKey] = shared;
   return shared;
 }

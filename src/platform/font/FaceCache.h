@@ -18,17 +18,19 @@ class FreeTypeLibrary;
 // One open face. Users serialise access (the font module's lock does).
 class Face {
  public:
-  Face(std::shared_ptr<FreeTypeLibrary> library, FT_Face face, std::string family);
+  Face(std::shared_ptr<FreeTypeLibrary> library, FT_Face face, std::string family, std::string file);
   ~Face();
   Face(const Face&) = delete;
   Face& operator=(const Face&) = delete;
   FT_Face Get() const { return face_; }
   const std::string& Family() const { return family_; }
+  const std::string& File() const { return file_; }
 
  private:
   std::shared_ptr<FreeTypeLibrary> library_;  // outlives the face
   FT_Face face_;
   std::string family_;
+  std::string file_;
 };
 
 class FaceCache {
