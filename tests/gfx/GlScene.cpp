@@ -45,34 +45,40 @@ bool GlScene::Start(UINT width, UINT height) {
   return true;
 }
 
-std::vector<uint32_t> GlScene::ReadBack() {
-  std::vector<uint32_t> pixels(size_t(width_) * height_);
-  IDirect3DDevice9* device = d3d_->Device();
+std::vector<uint32_t> GlScene::ReadBack() { return ReadBackBuffer(*d3d_, width_, height_); }
+
+void GlScene::SaveShot(const std::vector<uint32_t>& pixels, const std::string& file) const {
+  SaveScreenshot(pixels, width_, height_, file);
+}
+
+std::vector<uint32_t> ReadBackBuffer(CBaseD3D& d3d, UINT width, UINT height) {
+  std::vector<uint32_t> pixels(size_t(width) * height);
+  IDirect3DDevice9* device = d3d.Device();
   IDirect3DSurface9* target = nullptr;
   if (FAILED(device->GetRenderTarget(0, &target))) return {};
   auto heldTarget = tav::AdoptDeviceObject(target);
   IDirect3DSurface9* copy = nullptr;
-  if (FAILED(device->CreateOffscreenPlainSurface(width_, height_, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy, nullptr)))
+  if (FAILED(device->CreateOffscreenPlainSurface(width, height, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy, nullptr)))
     return {};
   auto heldCopy = tav::AdoptDeviceObject(copy);
   D3DLOCKED_RECT locked;
   if (FAILED(device->GetRenderTargetData(target, copy)) || FAILED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY)))
     return {};
-  for (UINT y = 0; y < height_; ++y)
-    std::memcpy(&pixels[size_t(y) * width_], static_cast<uint8_t*>(locked.pBits) + size_t(y) * locked.Pitch,
-                size_t(width_) * 4);
+  for (UINT y = 0; y < height; ++y)
+    std::memcpy(&pixels[size_t(y) * width], static_cast<uint8_t*>(locked.pBits) + size_t(y) * locked.Pitch,
+                size_t(width) * 4);
   copy->UnlockRect();
   return pixels;
 }
 
-void GlScene::SaveShot(const std::vector<uint32_t>& pixels, const std::string& file) const {
+void SaveScreenshot(const std::vector<uint32_t>& pixels, UINT width, UINT height, const std::string& file) {
   const char* shots = std::getenv("TAVRI_SCREENSHOT_DIR");
   if (!shots || pixels.empty()) return;
   std::vector<uint8_t> rgba;
   rgba.reserve(pixels.size() * 4);
   for (uint32_t p : pixels) rgba.insert(rgba.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), 255});
-  stbi_write_png((std::string(shots) + "/" + file).c_str(), int(width_), int(height_), 4, rgba.data(),
-                 int(width_) * 4);
+  stbi_write_png((std::string(shots) + "/" + file).c_str(), int(width), int(height), 4, rgba.data(),
+                 int(width) * 4);
 }
 
 bool Near(uint32_t colour, int r, int g, int b, int tolerance) {

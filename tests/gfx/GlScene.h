@@ -37,6 +37,11 @@ class GlScene : public testing::Test {
   UINT width_ = 0, height_ = 0;
 };
 
+// The back buffer of `d3d` as 0xAARRGGBB values, row by row; inside a frame.
+std::vector<uint32_t> ReadBackBuffer(CBaseD3D& d3d, UINT width, UINT height);
+// With TAVRI_SCREENSHOT_DIR set, writes `pixels` there as `file`.
+void SaveScreenshot(const std::vector<uint32_t>& pixels, UINT width, UINT height, const std::string& file);
+
 // True when each channel of `colour` is within `tolerance` of (r, g, b).
 bool Near(uint32_t colour, int r, int g, int b, int tolerance = 3);
 
