@@ -44,10 +44,12 @@ void CTitle::Update() {
   }
   if (chords.reload) ReloadImages();
 
-  if (windowActive) {
-    LayOut();
-    HandleKeys();
-  }
+  // The hover test comes before the keys so that a click acts on what is
+  // under the cursor in this frame.
+  if (windowActive) LayOut();
+  ShowStateImages();
+  HoverTest();
+  if (windowActive) HandleKeys();
   tav::SceneRuntime& runtime = runtimes[size_t(current)];
   if (runtime.text) runtime.text->Update();
   UpdateTextState();
@@ -58,8 +60,6 @@ void CTitle::Update() {
   }
   RunAutoAndSkip();
   if (current < 0 || size_t(current) >= scenes.size()) return;
-  ShowStateImages();
-  HoverTest();
   if (windowActive && !pictureView && !backlogOpen && !windowDrag) PressButtons();
   for (auto& quad : runtimes[size_t(current)].entryQuads) quad->Update();
   nameBox.Update();

@@ -213,7 +213,11 @@ int32_t CTitle::Successor() {
 void CTitle::LeaveScene() {
   if (current < 0 || size_t(current) >= scenes.size()) return;
   const tav::SceneData& scene = scenes[size_t(current)];
-  if (scene.nextScene == -2 && pending == -1 && !editPlaylist) return;
+  if (scene.nextScene == -2 && pending == -1 && !editPlaylist) {
+    // The scene stays: whatever led here is over, so its buttons work again.
+    transitionRunning = effectsRunning = fadeOutRunning = fadeInRunning = leaveRoad = false;
+    return;
+  }
   if (callEnd == -1) {
     readScenes.insert(current);
     if (std::find(backlogList.begin(), backlogList.end(), current) == backlogList.end()) AddToBacklog(current);
@@ -239,7 +243,12 @@ void CTitle::Advance() {
     runtime.text->ShowAll();
     return;
   }
-  if (scenes[size_t(current)].leaveEffects || leaveRoad) {
+  // A scene that waits for a button cannot be left by a stray click, so the
+  // click must not start its leave effects either: they would darken a
+  // scene that then stays.
+  const tav::SceneData& scene = scenes[size_t(current)];
+  if (scene.nextScene == -2 && pending == -1 && !editPlaylist && !leaveRoad) return;
+  if (scene.leaveEffects || leaveRoad) {
     if (!transitionRunning) StartLeaveSequence();
     return;
   }
