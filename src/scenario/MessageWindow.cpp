@@ -2,12 +2,12 @@
 // name box, their layout around the movable window, the waiting pulse.
 #include <algorithm>
 #include <exception>
-#include <regex>
 
 #include "app/Config.h"
 #include "app/ErrorLog.h"
 #include "app/Game.h"
 #include "platform/os/Input.h"
+#include "scenario/SpeakerLine.h"
 #include "scenario/Title.h"
 
 using tav::config;
@@ -50,18 +50,14 @@ void CTitle::BuildText(const tav::SceneData& scene) {
   runtime.text.reset();
   if (scene.messageRows.empty()) return;
   try {
-    static const std::wregex withQuote(L"【(.*)】(「.*)");
-    static const std::wregex withParen(L"【(.*)】(（.*)");
     for (const tav::MessageRow& row : scene.messageRows) {
       fullText += row.text;
       if (row.text.empty()) continue;
-      std::wsmatch match;
-      if (std::regex_search(row.text, match, withQuote) || std::regex_search(row.text, match, withParen)) {
-        nameText = match[1].str();
-        messageText += match[2].str();
-      } else {
+      std::wstring spoken;
+      if (tav::SplitSpeaker(row.text, nameText, spoken))
+        messageText += spoken;
+      else
         messageText += row.text;
-      }
     }
     if (!nameText.empty()) {
       // A name already made (the same speaker, or a glyph) is simply shown again.
