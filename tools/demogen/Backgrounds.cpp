@@ -80,8 +80,9 @@ Canvas Street(bool forTitle) {
   c.Wash(VerticalStops({{0, Hex(0x262552)}, {170, Hex(0x6B457D)}, {300, Hex(0xD8746A)}, {390, Hex(0xF6B56C)}}));
   Glow(c, 560, 360, 260, WithAlpha(Hex(0xFFC27A), 0.5f));
   c.Fill(Around(510, 310, 610, 410), Circle(560, 360, 38), Solid(Hex(0xFFE2B0)), 2);
-  // Power lines sagging across the sky.
+  // Power lines sagging across the sky; the title keeps its sky clear for the logo.
   for (auto [y0, sag] : {std::pair{120.f, 40.f}, {140.f, 46.f}, {190.f, 30.f}}) {
+    if (forTitle) break;
     auto curve = [=](float x) { float t = x / W; return y0 + sag * 4 * t * (1 - t); };
     c.Fill({0, y0 - 4, W, y0 + sag + 4}, [=](float x, float y) { return std::abs(y - curve(x)) - 0.7f; },
            Solid(WithAlpha(Hex(0x1E1530), 0.8f)));
