@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Tavri and starts the demo game.
+# Installs what is missing, builds Tavri with the demo game and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -7,6 +7,7 @@ bash tools/install-deps.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DTAVRI_TESTS=OFF
 cmake --build build/release -j"$(nproc)"
 
-echo
-echo "Tavri is built in build/release: the runtime build/release/src/tavri and the archive tool"
-echo "build/release/tools/tavpack/tavpack. The demo game is not packed yet, so there is nothing to start."
+# The build packs the demo game into build/release/game; the runtime plays the
+# archives of its working directory.
+cd build/release/game
+exec ../src/tavri
