@@ -12,6 +12,10 @@ bool StartVideo() {
   // quit event of its own. SDL reads this when the window closes, so it holds
   // even if someone else started the video system.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // SDL would turn SIGINT and SIGTERM into a quit event, which the game takes
+  // as its close box and answers with the quit dialog: a signal from the
+  // terminal or the session could then never end the game.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
   return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
