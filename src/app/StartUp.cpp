@@ -13,6 +13,8 @@
 #include "platform/os/Shell.h"
 #include "platform/os/WindowCalls.h"
 #include "res/Stores.h"
+#include "scenario/Title.h"
+#include "ui/TitleSetUp.h"
 
 namespace tav {
 
@@ -78,7 +80,14 @@ bool StartUp() {
   game.device.clearColour = 0;
   game.device.clearZ = 1.0f;
   game.device.clearStencil = 0;
-  return true;
+
+  // The title scene plays the whole scenario.
+  auto* title = new CTitle(game);
+  if (!SetUpTitle(*title)) {
+    delete title;
+    return false;
+  }
+  return game.RegisterScene(L"TITLE", title);
 }
 
 }  // namespace tav

@@ -38,7 +38,11 @@ bool CQuad::Draw() {
     record.textureName = snapshot.textureName;
   }
   static const uint16_t kIndices[6] = {0, 2, 1, 1, 2, 3};
-  return useShaders ? DrawWithShaders(d3dDevice, kIndices) : DrawFixedFunction(d3dDevice, kIndices);
+  // A game without the quad shaders among its resources still shows its
+  // pictures, through the fixed-function path, instead of failing every draw.
+  const bool shadersThere =
+      device->vertexShaders.Find(vertexShaderName) && device->pixelShaders.Find(pixelShaderName);
+  return useShaders && shadersThere ? DrawWithShaders(d3dDevice, kIndices) : DrawFixedFunction(d3dDevice, kIndices);
 }
 
 bool CQuad::DrawWithShaders(IDirect3DDevice9* d3dDevice, const uint16_t* indices) {

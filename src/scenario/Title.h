@@ -18,6 +18,7 @@
 #include "effect/Peephole.h"
 #include "gfx/Quad.h"
 #include "scenario/SceneData.h"
+#include "ui/QuitDialog.h"
 
 namespace tav {
 class CGame;
@@ -127,6 +128,8 @@ class CTitle : public tav::CScene {
   float pulseValue = 255.0f;  // 255 full colour, 0 dark
   uint32_t autoTime = 0;  // when auto mode saw the scene ready; 0 before
   uint32_t skipTime = 0;  // when skip mode saw the scene; 0 before
+
+  tav::CQuitDialog quit;
 
   // The title scene's own quads, drawn after the scene (set up with the title).
   std::vector<std::shared_ptr<tav::CQuad>> overlays;

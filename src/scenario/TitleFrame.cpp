@@ -37,7 +37,12 @@ void CTitle::Update() {
   if (chords.close) tav::closeRequested = true;
   // While the quit dialog is open only the dialog runs.
   quitDialog = tav::closeRequested;
-  if (quitDialog) return;
+  if (quitDialog) {
+    quit.Frame(game.window, scaleFactor, mouseX, mouseY, windowActive, edges_[tav::kKeyLeftButton], now_);
+    tav::wheelDelta = 0;
+    quitDialog = tav::closeRequested;
+    return;
+  }
   if (chords.toggleWindowMode && game.window) {
     tav::ApplyWindowMode(game);
     LayOut();
@@ -242,4 +247,5 @@ void CTitle::Draw() {
       if (effect.kind == tav::kEffectCutIn && cutIn < runtime.cutIns.size()) runtime.cutIns[cutIn++]->Draw();
     }
   }
+  if (quitDialog) quit.Draw();
 }

@@ -33,7 +33,9 @@ struct GameFiles {
 
 void WriteGame(const fs::path& dir, const GameFiles& files) {
   tavtest::WriteFileBytes(dir / "Txt.pac", tavtest::BuildArchive({{"Txt\\config.txt", files.config},
-                                                                   {"Txt\\id.txt", files.textId}}));
+                                                                   {"Txt\\id.txt", files.textId},
+                                                                   {"Txt\\scene.txt", "menu.txt\r\n"},
+                                                                   {"Txt\\menu.txt", "{-2\r\n\tmsg hello\r\n}\r\n"}}));
   tavtest::WriteFileBytes(dir / "Res.pac", tavtest::BuildArchive({{"Res\\id.txt", files.resId}}));
   if (files.withIdArchive)
     tavtest::WriteFileBytes(dir / "ID.pac", tavtest::BuildArchive({{"ID\\id.txt", files.idId}}));
@@ -119,7 +121,9 @@ TEST_F(StartUpTest, StartsTheWindowWithTheLoadingCaptionAndClosesOnTheDestroyMes
   tav::CGame& game = tav::GetGame();
   wchar_t caption[64] = {};
   tav::os::GetWindowTextW(game.window, caption, 64);
-  EXPECT_EQ(std::wstring(caption), L"Now Loading .0%");
+  // The loading caption gave way to the game title once the title scene was set up.
+  EXPECT_EQ(std::wstring(caption), L"StartUp Test");
+  ASSERT_EQ(game.scenes.count(L"TITLE"), 1u);
   RECT client{};
   ASSERT_TRUE(tav::os::GetClientRect(game.window, &client));
   EXPECT_EQ(client.right - client.left, 320);

@@ -18,6 +18,10 @@ class QuadTest : public tavtest::GfxFixture {
   void SetUp() override {
     GfxFixture::SetUp();
     ASSERT_TRUE(Start());
+    // The double compiles nothing: empty entries stand for the quad shaders.
+    d3d_->vertexShaders.Insert(L"QUAD_DEFAULT", std::make_shared<CBaseD3D::VertexShader>());
+    for (const wchar_t* name : {L"QUAD_DEFAULT", L"QUAD_NEGA", L"QUAD_MONO", L"QUAD_SEPIA"})
+      d3d_->pixelShaders.Insert(name, nullptr);
   }
   // The vertex floats of the last draw call.
   std::vector<float> LastFloats() const {
@@ -200,6 +204,19 @@ TEST_F(QuadTest, VerticesOfBothPathsForACornerAtTheOrigin) {
   EXPECT_FLOAT_EQ(y, -0.5f);
   EXPECT_FLOAT_EQ(rhw, 1.0f);
   EXPECT_EQ(colour, 0x80FF0000u);
+  EXPECT_TRUE(d3d_->EndFrame());
+}
+
+TEST_F(QuadTest, WithoutItsShadersAQuadDrawsThroughTheFixedFunctionPath) {
+  d3d_->pixelShaders.Erase(L"QUAD_SEPIA");
+  CQuad quad;
+  quad.Attach(L"", d3d_.get());
+  quad.mode = 3;
+  quad.Update();
+  d3d_->BeginFrame();
+  gpu_.ClearCalls();
+  EXPECT_TRUE(quad.Draw());
+  EXPECT_EQ(gpu_.Count("DrawIndexedPrimitiveUP 28"), 1u);
   EXPECT_TRUE(d3d_->EndFrame());
 }
 

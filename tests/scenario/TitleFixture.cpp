@@ -43,7 +43,14 @@ void TitleFixture::SetUp() {
                                                  {"Res\\b2.png", Png(100, 40, 255, 255, 200)},
                                                  {"Res\\b3.png", Png(100, 40, 150, 150, 100)},
                                                  {"Res\\on.png", Png(100, 40, 0, 255, 0)},
-                                                 {"Res\\music.ogg", "OggS-not-really"}}));
+                                                 {"Res\\music.ogg", "OggS-not-really"},
+                                                 {"Res\\Default\\close.dds", Png(400, 200, 60, 60, 90)},
+                                                 {"Res\\Default\\yes1.dds", Png(120, 40, 200, 200, 200)},
+                                                 {"Res\\Default\\yes2.dds", Png(120, 40, 255, 255, 200)},
+                                                 {"Res\\Default\\yes3.dds", Png(120, 40, 150, 150, 100)},
+                                                 {"Res\\Default\\no1.dds", Png(120, 40, 200, 200, 200)},
+                                                 {"Res\\Default\\no2.dds", Png(120, 40, 255, 255, 200)},
+                                                 {"Res\\Default\\no3.dds", Png(120, 40, 150, 150, 100)}}));
   std::filesystem::current_path(dir_.Path());
   tav::direct3D.reset();
   tav::ex = false;
@@ -101,6 +108,10 @@ void TitleFixture::TearDown() {
 void TitleFixture::Start(std::vector<tav::SceneData> scenes) {
   title_ = new CTitle(*game_);
   title_->scenes = std::move(scenes);
+  for (const wchar_t* skin : {L"Default\\close.dds", L"Default\\yes1.dds", L"Default\\yes2.dds",
+                              L"Default\\yes3.dds", L"Default\\no1.dds", L"Default\\no2.dds", L"Default\\no3.dds"})
+    game_->LoadTexture(skin);
+  title_->quit.Attach(&game_->device, 800, 600);
   ASSERT_TRUE(game_->RegisterScene(L"TITLE", title_));
   ASSERT_TRUE(title_->EnterScene(tav::config.firstScene));
 }
