@@ -20,8 +20,9 @@ bool SaveBackBuffer(CBaseD3D& d3d, const std::filesystem::path& file, std::strin
     return false;
   }
   IDirect3DSurface9* target = nullptr;
-  if (FAILED(device->GetRenderTarget(0, &target)) || !target) {
-    problem = "GetRenderTarget failed";
+  // The back buffer itself: an effect may leave a texture as the render target.
+  if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &target)) || !target) {
+    problem = "GetBackBuffer failed";
     return false;
   }
   auto heldTarget = AdoptDeviceObject(target);
