@@ -74,8 +74,17 @@ void WriteSmallGame(const fs::path& dir) {
                                                                    {"Txt\\id.txt", "7\r\n"},
                                                                    {"Txt\\scene.txt", "story.txt\r\n"},
                                                                    {"Txt\\story.txt", story}}));
-  tavtest::WriteFileBytes(dir / "Res.pac", tavtest::BuildArchive({{"Res\\id.txt", "7\r\n"},
-                                                                   {"Res\\bg.png", Png(320, 240, 200, 30, 30)}}));
+  // The quit dialog's skins: without pictures its buttons have no size to click.
+  tavtest::WriteFileBytes(dir / "Res.pac",
+                          tavtest::BuildArchive({{"Res\\id.txt", "7\r\n"},
+                                                 {"Res\\bg.png", Png(320, 240, 200, 30, 30)},
+                                                 {"Res\\Default\\close.dds", Png(200, 100, 60, 60, 90)},
+                                                 {"Res\\Default\\yes1.dds", Png(60, 24, 200, 200, 200)},
+                                                 {"Res\\Default\\yes2.dds", Png(60, 24, 255, 255, 200)},
+                                                 {"Res\\Default\\yes3.dds", Png(60, 24, 150, 150, 100)},
+                                                 {"Res\\Default\\no1.dds", Png(60, 24, 200, 200, 200)},
+                                                 {"Res\\Default\\no2.dds", Png(60, 24, 255, 255, 200)},
+                                                 {"Res\\Default\\no3.dds", Png(60, 24, 150, 150, 100)}}));
   tavtest::WriteFileBytes(dir / "ID.pac", tavtest::BuildArchive({{"ID\\id.txt", "7\r\n"}}));
 }
 
