@@ -66,6 +66,9 @@ class CTitle : public tav::CScene {
   // Releases every text texture and the backlog, then reloads the current
   // scene's images (Alt + Backspace).
   void ReloadImages();
+  // Whether image entry `index` of the current scene is shown by its show
+  // rule; false for an index the current scene does not have.
+  bool IsEntryDrawn(size_t index) const;
 
   // The scenario.
   std::vector<tav::SceneData> scenes;

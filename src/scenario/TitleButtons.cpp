@@ -44,6 +44,14 @@ bool CTitle::EntryVisible(size_t index) const {
   }
 }
 
+bool CTitle::IsEntryDrawn(size_t index) const {
+  if (current < 0 || size_t(current) >= scenes.size() || size_t(current) >= runtimes.size()) return false;
+  // The show rules look at the other entries' quads: the scene must have been built.
+  const size_t count = scenes[size_t(current)].images.size();
+  if (index >= count || runtimes[size_t(current)].entryQuads.size() != count) return false;
+  return EntryVisible(index);
+}
+
 int32_t CTitle::ParentOf(size_t index) const {
   const tav::SceneData& scene = scenes[size_t(current)];
   const tav::SceneRuntime& runtime = runtimes[size_t(current)];

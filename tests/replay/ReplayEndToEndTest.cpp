@@ -1,0 +1,230 @@
+// The built tavri-replay on the demo game and on a small game made here: the
+// real start-up, clicks through a story, the quit dialog, screenshots, and
+// the exit codes of bad scripts and games that do not start.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <set>
+#include <thread>
+
+#include "d3dx/ImageBytes.h"
+#include "platform/os/IcoFile.h"
+#include "support/PacBuilder.h"
+#include "support/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int code = -1;  // -1: killed or did not end in time
+  std::string errors;
+};
+
+// Runs the harness from `workDir` (where its shots and dumps land) on `game`.
+Outcome Replay(const fs::path& game, const std::string& script, const fs::path& workDir) {
+  tavtest::WriteFileBytes(workDir / "script.txt", script);
+  const fs::path errors = workDir / "stderr.txt";
+  pid_t child = fork();
+  if (child == 0) {
+    int fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0 || dup2(fd, 2) < 0 || chdir(workDir.c_str()) != 0) _exit(97);
+    execl(TAVRI_REPLAY_PATH, TAVRI_REPLAY_PATH, game.c_str(), "script.txt", nullptr);
+    _exit(98);
+  }
+  Outcome outcome;
+  for (int waited = 0; waited < 120 * 20; ++waited) {
+    int status = 0;
+    if (waitpid(child, &status, WNOHANG) == child) {
+      outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      outcome.errors = tavtest::ReadFileBytes(errors);
+      return outcome;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  return outcome;
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string Png(uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b) {
+  std::vector<uint8_t> rgba;
+  for (uint32_t i = 0; i < w * h; ++i) rgba.insert(rgba.end(), {r, g, b, 255});
+  const std::vector<uint8_t> png = d3dxtest::MakePng(w, h, 4, rgba);
+  return std::string(png.begin(), png.end());
+}
+
+// A 320 x 240 game of three story scenes over a red background, 50 ms a glyph.
+void WriteSmallGame(const fs::path& dir) {
+  const std::string config =
+      "// Replay test\r\nReplay Test\r\nrp_\r\n320\r\n240\r\n20\r\nFFFFFFFF\r\n16\r\n10\r\n10\r\n10\r\n-20\r\n"
+      "300\r\n5\r\nwindow\r\n100\r\n2000\r\n0\r\n";
+  const std::string story =
+      "{\r\n\timg 0 0 bg.png\r\n\tmsg first line\r\n}\r\n"
+      "{\r\n\timg 0 0 bg.png\r\n\tmsg second line\r\n}\r\n"
+      "{\r\n\timg 0 0 bg.png\r\n\tmsg third line\r\n}\r\n";
+  tavtest::WriteFileBytes(dir / "Txt.pac", tavtest::BuildArchive({{"Txt\\config.txt", config},
+                                                                   {"Txt\\id.txt", "7\r\n"},
+                                                                   {"Txt\\scene.txt", "story.txt\r\n"},
+                                                                   {"Txt\\story.txt", story}}));
+  // The quit dialog's skins: without pictures its buttons have no size to click.
+  tavtest::WriteFileBytes(dir / "Res.pac",
+                          tavtest::BuildArchive({{"Res\\id.txt", "7\r\n"},
+                                                 {"Res\\bg.png", Png(320, 240, 200, 30, 30)},
+                                                 {"Res\\Default\\close.dds", Png(200, 100, 60, 60, 90)},
+                                                 {"Res\\Default\\yes1.dds", Png(60, 24, 200, 200, 200)},
+                                                 {"Res\\Default\\yes2.dds", Png(60, 24, 255, 255, 200)},
+                                                 {"Res\\Default\\yes3.dds", Png(60, 24, 150, 150, 100)},
+                                                 {"Res\\Default\\no1.dds", Png(60, 24, 200, 200, 200)},
+                                                 {"Res\\Default\\no2.dds", Png(60, 24, 255, 255, 200)},
+                                                 {"Res\\Default\\no3.dds", Png(60, 24, 150, 150, 100)}}));
+  tavtest::WriteFileBytes(dir / "ID.pac", tavtest::BuildArchive({{"ID\\id.txt", "7\r\n"}}));
+}
+
+tav::os::IcoImage ReadPng(const fs::path& file) {
+  const std::string bytes = tavtest::ReadFileBytes(file);
+  tav::os::IcoImage image;
+  EXPECT_TRUE(tav::os::DecodeIconPng(
+      std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), image))
+      << file;
+  return image;
+}
+
+class ReplayEndToEndTest : public testing::Test {
+ protected:
+  void SetUp() override { WriteSmallGame(game_.Path()); }
+  std::string Read(const std::string& name) { return tavtest::ReadFileBytes(work_ / name); }
+  tavtest::TempDir game_, work_;
+};
+
+TEST_F(ReplayEndToEndTest, StartUpEntersTheFirstSceneAndRestoresTheCaption) {
+  Outcome out = Replay(game_.Path(), "10000 dump start.json\n10000 shot start.png\n", work_.Path());
+  ASSERT_EQ(out.code, 0) << out.errors;
+  const std::string dump = Read("start.json");
+  EXPECT_TRUE(Has(dump, "\"caption\": \"Replay Test\",")) << dump;
+  EXPECT_TRUE(Has(dump, "\"scene\": 0,")) << dump;
+  EXPECT_TRUE(Has(dump, "\"messageText\": \"first line\",")) << dump;
+  EXPECT_TRUE(Has(dump, "\"image\": \"bg.png\",\n      \"x\": 0,\n      \"y\": 0,\n      \"drawn\": true")) << dump;
+
+  tav::os::IcoImage shot = ReadPng(work_ / "start.png");
+  ASSERT_EQ(shot.width, 320);
+  ASSERT_EQ(shot.height, 240);
+  const uint8_t* corner = &shot.rgba[(size_t(230) * 320 + 310) * 4];  // away from the text
+  EXPECT_NEAR(corner[0], 200, 3);
+  EXPECT_NEAR(corner[1], 30, 3);
+  EXPECT_NEAR(corner[2], 30, 3);
+}
+
+TEST_F(ReplayEndToEndTest, ClickingThroughTheStoryAdvancesScenes) {
+  Outcome out = Replay(game_.Path(),
+                       "10100 dump revealing.json\n"
+                       "10300 click 160 120   # completes the text\n"
+                       "10600 dump complete.json\n"
+                       "10700 click 160 120   # to the second scene\n"
+                       "11000 click 160 120\n"
+                       "11300 click 160 120   # to the third\n"
+                       "11700 dump third.json\n"
+                       "11700 end\n"
+                       "12000 dump never.json\n",
+                       work_.Path());
+  ASSERT_EQ(out.code, 0) << out.errors;
+  const std::string revealing = Read("revealing.json");
+  EXPECT_TRUE(Has(revealing, "\"textComplete\": false")) << revealing;
+  EXPECT_FALSE(Has(revealing, "\"shownGlyphs\": 10,")) << revealing;
+  const std::string complete = Read("complete.json");
+  EXPECT_TRUE(Has(complete, "\"scene\": 0,")) << complete;
+  EXPECT_TRUE(Has(complete, "\"textComplete\": true")) << complete;
+  EXPECT_TRUE(Has(complete, "\"shownGlyphs\": 10,")) << complete;
+  const std::string third = Read("third.json");
+  EXPECT_TRUE(Has(third, "\"scene\": 2,\n  \"previousScene\": 1,")) << third;
+  EXPECT_TRUE(Has(third, "\"messageText\": \"third line\"")) << third;
+  EXPECT_TRUE(Has(third, "\"readScenes\": [\n    0,\n    1")) << third;
+  EXPECT_FALSE(fs::exists(work_ / "never.json"));  // "end" ended the run
+}
+
+TEST_F(ReplayEndToEndTest, TheCloseBoxOpensTheQuitDialogAndEscapeTogglesIt) {
+  Outcome out = Replay(game_.Path(),
+                       "10100 close\n"
+                       "10500 dump open.json\n"
+                       "10600 down ESCAPE\n"
+                       "10650 up ESCAPE\n"
+                       "10800 dump closed.json\n"
+                       "10900 down ESCAPE\n"
+                       "10950 up ESCAPE\n"
+                       "11100 dump again.json\n",
+                       work_.Path());
+  ASSERT_EQ(out.code, 0) << out.errors;
+  EXPECT_TRUE(Has(Read("open.json"), "\"quitDialog\": true"));
+  EXPECT_TRUE(Has(Read("closed.json"), "\"quitDialog\": false"));
+  EXPECT_TRUE(Has(Read("again.json"), "\"quitDialog\": true"));
+}
+
+TEST_F(ReplayEndToEndTest, YesInTheQuitDialogDestroysTheWindowAndEndsTheRunWithZero) {
+  // The cursor glides onto yes by itself; a click where it rests confirms.
+  Outcome out = Replay(game_.Path(),
+                       "10100 close\n"
+                       "10600 down LBUTTON\n"
+                       "10750 up LBUTTON\n"
+                       "20000 dump never.json\n",
+                       work_.Path());
+  EXPECT_EQ(out.code, 0) << out.errors;
+  EXPECT_FALSE(fs::exists(work_ / "never.json"));
+}
+
+TEST_F(ReplayEndToEndTest, BadScriptsAndGamesThatDoNotStartAreFailures) {
+  Outcome out = Replay(game_.Path(), "# fine\n10000 move 1 1\n10016 jump 3\n", work_.Path());
+  EXPECT_EQ(out.code, 2);
+  EXPECT_EQ(out.errors, "script.txt:3: unknown command \"jump\"\n");
+
+  out = Replay(work_.Path() / "no-such-game", "10000 end\n", work_.Path());
+  EXPECT_EQ(out.code, 2);
+  EXPECT_TRUE(Has(out.errors, "no-such-game")) << out.errors;
+
+  fs::remove(game_ / "ID.pac");
+  out = Replay(game_.Path(), "10000 dump x.json\n", work_.Path());
+  EXPECT_EQ(out.code, 1);
+  EXPECT_TRUE(Has(out.errors, "did not start")) << out.errors;
+  EXPECT_FALSE(fs::exists(work_ / "x.json"));
+
+  WriteSmallGame(game_.Path());
+  out = Replay(game_.Path(), "10000 dump no/such/folder/x.json\n", work_.Path());
+  EXPECT_EQ(out.code, 1);
+  EXPECT_TRUE(Has(out.errors, "script.txt:1: ")) << out.errors;
+}
+
+TEST_F(ReplayEndToEndTest, TheDemoOpensOnItsTitleMenuAndItsStartButtonBeginsTheStory) {
+  Outcome out = Replay(TAVRI_DEMO_DIR,
+                       "11000 dump title.json\n"
+                       "11000 shot title.png\n"
+                       "11000 click 400 270\n"
+                       "14000 dump story.json\n",
+                       work_.Path());
+  ASSERT_EQ(out.code, 0) << out.errors;
+  const std::string title = Read("title.json");
+  EXPECT_TRUE(Has(title, "\"caption\": \"\xe5\xa4\x95\xe6\x9a\xae\xe3\x82\x8c\xe3\x81\xae\xe7\xb4\x84\xe6\x9d\x9f\",")) << title;
+  EXPECT_TRUE(Has(title, "\"scene\": 0,")) << title;
+  EXPECT_TRUE(Has(title, "\"image\": \"bg\\\\title.png\"")) << title;
+  EXPECT_TRUE(Has(title, "\"image\": \"ui\\\\t_extra1.dds\",\n      \"x\": 290,\n      \"y\": 510,\n      \"drawn\": false"))
+      << title;  // the extra menu waits for the ending to be read
+
+  tav::os::IcoImage shot = ReadPng(work_ / "title.png");
+  ASSERT_EQ(shot.width, 800);
+  ASSERT_EQ(shot.height, 600);
+  std::set<uint32_t> colours;
+  for (size_t i = 0; i < shot.rgba.size(); i += 4 * 97)
+    colours.insert(uint32_t(shot.rgba[i]) << 16 | uint32_t(shot.rgba[i + 1]) << 8 | shot.rgba[i + 2]);
+  EXPECT_GT(colours.size(), 100u);  // a painted picture, not a cleared screen
+
+  const std::string story = Read("story.json");
+  EXPECT_TRUE(Has(story, "\"scene\": 5,\n  \"previousScene\": 4,")) << story;
+  EXPECT_TRUE(Has(story, "\"textComplete\": false")) << story;
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+#include "StateDump.h"
+
+#include <array>
+#include <iterator>
+
+#include "Json.h"
+#include "app/Game.h"
+#include "platform/os/WindowCalls.h"
+#include "scenario/Title.h"
+
+namespace tav::replay {
+
+namespace {
+
+using Section = void (*)(JsonWriter&, const DumpSource&);
+
+void WriteCaption(JsonWriter& json, const DumpSource& source) {
+  json.Key("caption");
+  if (!source.game.window) {
+    json.Null();
+    return;
+  }
+  std::array<wchar_t, 512> caption{};
+  int length = os::GetWindowTextW(source.game.window, caption.data(), int(caption.size()));
+  json.String(std::wstring_view(caption.data(), size_t(length > 0 ? length : 0)));
+}
+
+// A scene index; -1 (no scene) stays -1 so that the member keeps one type.
+void WriteScenes(JsonWriter& json, const DumpSource& source) {
+  const CTitle* title = source.title;
+  if (!title) {
+    for (const char* key : {"scene", "previousScene", "pendingScene", "readScenes"}) json.Key(key).Null();
+    return;
+  }
+  json.Key("scene").Int(title->current);
+  json.Key("previousScene").Int(title->previous);
+  json.Key("pendingScene").Int(title->pending);
+  json.Key("readScenes").BeginArray();
+  for (int32_t scene : title->readScenes) json.Int(scene);
+  json.EndArray();
+}
+
+void WriteFlags(JsonWriter& json, const DumpSource& source) {
+  json.Key("flags");
+  const CTitle* title = source.title;
+  if (!title) {
+    json.Null();
+    return;
+  }
+  json.BeginObject();
+  json.Key("auto").Bool(title->autoMode);
+  json.Key("skip").Bool(title->skipMode);
+  json.Key("skipUnread").Bool(title->skipUnread);
+  json.Key("pictureView").Bool(title->pictureView);
+  json.Key("backlogOpen").Bool(title->backlogOpen);
+  json.Key("instantEffects").Bool(title->instantEffects);
+  json.Key("option").Bool(title->option);
+  json.Key("textComplete").Bool(title->textComplete);
+  json.Key("quitDialog").Bool(title->quitDialog);
+  json.EndObject();
+}
+
+// The message window: its text, the speaker and how many glyphs have appeared.
+void WriteMessage(JsonWriter& json, const DumpSource& source) {
+  const CTitle* title = source.title;
+  if (!title) {
+    for (const char* key : {"zoom", "messageText", "nameText", "shownGlyphs", "glyphCount"}) json.Key(key).Null();
+    return;
+  }
+  json.Key("zoom").Number(title->zoom);
+  json.Key("messageText").String(title->messageText);
+  json.Key("nameText").String(title->nameText);
+  size_t shown = 0, count = 0;
+  if (title->current >= 0 && size_t(title->current) < title->runtimes.size()) {
+    if (const auto& text = title->runtimes[size_t(title->current)].text) {
+      count = text->Count();
+      for (size_t i = 0; i < count; ++i) shown += text->IsShown(i) ? 1 : 0;
+    }
+  }
+  json.Key("shownGlyphs").UInt(shown);
+  json.Key("glyphCount").UInt(count);
+}
+
+void WriteChannels(JsonWriter& json, const DumpSource& source) {
+  json.Key("channels");
+  const CTitle* title = source.title;
+  if (!title) {
+    json.Null();
+    return;
+  }
+  static constexpr std::array<const char*, 3> kNames = {"music", "effect", "voice"};
+  static_assert(std::tuple_size_v<decltype(title->channels)> == kNames.size());
+  json.BeginObject();
+  for (size_t i = 0; i < kNames.size(); ++i) {
+    const SoundChannel& channel = title->channels[i];
+    json.Key(kNames[i]).BeginObject();
+    json.Key("name").String(channel.name);
+    json.Key("loop").Bool(channel.loop);
+    json.Key("volume").Number(channel.volume);
+    json.EndObject();
+  }
+  json.EndObject();
+}
+
+void WriteSettings(JsonWriter& json, const DumpSource& source) {
+  const CTitle* title = source.title;
+  if (!title) {
+    for (const char* key : {"textSpeed", "autoWait", "level", "windowOffset"}) json.Key(key).Null();
+    return;
+  }
+  json.Key("textSpeed").UInt(title->textSpeed);
+  json.Key("autoWait").UInt(title->autoWait);
+  json.Key("level").Number(title->level);
+  json.Key("windowOffset").BeginObject();
+  json.Key("x").Number(title->windowOffset.x);
+  json.Key("y").Number(title->windowOffset.y);
+  json.EndObject();
+}
+
+// The image entries of the current scene: the picture each shows now (a
+// button's hover or press picture included), where, and whether its show
+// rule lets it be drawn.
+void WriteEntries(JsonWriter& json, const DumpSource& source) {
+  json.Key("entries");
+  const CTitle* title = source.title;
+  if (!title) {
+    json.Null();
+    return;
+  }
+  json.BeginArray();
+  const size_t current = size_t(title->current);
+  if (title->current >= 0 && current < title->runtimes.size()) {
+    const auto& quads = title->runtimes[current].entryQuads;
+    for (size_t i = 0; i < quads.size(); ++i) {
+      json.BeginObject();
+      json.Key("image");
+      if (quads[i])
+        json.String(quads[i]->textureName);
+      else
+        json.Null();
+      json.Key("x").Number(quads[i] ? quads[i]->translation.x : 0.0f);
+      json.Key("y").Number(quads[i] ? quads[i]->translation.y : 0.0f);
+      json.Key("drawn").Bool(quads[i] && title->IsEntryDrawn(i));
+      json.EndObject();
+    }
+  }
+  json.EndArray();
+}
+
+constexpr Section kSections[] = {
+    WriteCaption, WriteScenes, WriteFlags, WriteMessage, WriteChannels, WriteSettings, WriteEntries,
+};
+
+}  // namespace
+
+const CTitle* FindTitle(const CGame& game) {
+  auto found = game.scenes.find(L"TITLE");
+  if (found == game.scenes.end()) return nullptr;
+  return dynamic_cast<const CTitle*>(found->second.get());
+}
+
+std::string DumpState(const CGame& game) {
+  JsonWriter json;
+  const DumpSource source{game, FindTitle(game)};
+  json.BeginObject();
+  for (Section section : kSections) section(json, source);
+  json.EndObject();
+  return json.Text();
+}
+
+}  // namespace tav::replay
