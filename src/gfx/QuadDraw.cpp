@@ -53,6 +53,7 @@ bool CQuad::DrawWithShaders(IDirect3DDevice9* d3dDevice, const uint16_t* indices
     d3dDevice->SetVertexShader(shader ? shader->shader.get() : nullptr);
     d3dDevice->SetVertexDeclaration(shader ? shader->declaration.get() : nullptr);
     record.vertexShaderName = vertexShaderName;
+    record.fvf = 0;  // a declaration replaces the vertex format
   }
   if (record.pixelShaderName != pixelShaderName) {
     auto* entry = device->pixelShaders.Find(pixelShaderName);
@@ -88,6 +89,9 @@ bool CQuad::DrawFixedFunction(IDirect3DDevice9* d3dDevice, const uint16_t* indic
   if (record.fvf != kPretransformedFvf) {
     d3dDevice->SetFVF(kPretransformedFvf);
     record.fvf = kPretransformedFvf;
+    // The vertex format replaces the declaration: a quad drawn with the
+    // shaders afterwards must bind its own again.
+    record.vertexShaderName.clear();
   }
   FixedVertex vertices[4];
   for (size_t i = 0; i < 4; ++i)

@@ -172,6 +172,7 @@ class CTitle : public tav::CScene {
   void PictureViewInput();
   void EnterPictureView(bool on);
   void StopAllSounds();
+  void UpdateQuads();
 
   // The message window.
   void BuildText(const tav::SceneData& scene);

@@ -61,11 +61,17 @@ void CTitle::Update() {
   UpdateEffects();
   if (transitionRunning && LeaveSequenceDone()) {
     LeaveScene();
+    UpdateQuads();
     return;
   }
   RunAutoAndSkip();
   if (current < 0 || size_t(current) >= scenes.size()) return;
   if (windowActive && !pictureView && !backlogOpen && !windowDrag) PressButtons();
+  UpdateQuads();
+}
+
+void CTitle::UpdateQuads() {
+  // A scene entered during this update draws its quads in this frame too.
   for (auto& quad : runtimes[size_t(current)].entryQuads) quad->Update();
   nameBox.Update();
   autoIndicator.Update();

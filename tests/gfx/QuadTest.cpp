@@ -145,6 +145,10 @@ TEST_F(QuadTest, RunsOfEqualStateBindOnceAndAResetBindsAgain) {
   a2.Draw();
   EXPECT_EQ(gpu_.Count("SetFVF 0x144"), 1u);
   EXPECT_EQ(gpu_.Count("DrawIndexedPrimitiveUP 28"), 2u);
+  // The vertex format replaced the declaration: a shader quad binds again.
+  gpu_.ClearCalls();
+  b.Draw();
+  EXPECT_EQ(gpu_.Count("SetVertexShader"), 1u);
 
   // After a reset the record is back to its start: everything binds again.
   d3d_->drawState = tav::DrawStateRecord{};

@@ -167,4 +167,58 @@ TEST_F(TitlePixelsTest, AStorySceneHalfWayThroughItsLine) {
   EXPECT_GT(bright(600, 470, 760, 500) + bright(50, 497, 300, 527), 40);
 }
 
+// A scene that fades to black on leaving is followed by a scene that shows.
+TEST_F(TitlePixelsTest, TheSceneAfterAFadeToBlackIsSeen) {
+  ASSERT_TRUE(tav::CreateDirect3D(L"Tavri"));
+  game_ = std::make_unique<tav::CGame>();
+  ASSERT_TRUE(tav::CreateGameWindow(nullptr, L"Fade Pixels", *game_, 800, 600, true, nullptr))
+      << tavtest::ReadErrorLog();
+  tav::ApplyDefaultRenderStates(game_->device.Device());
+  input_.Activate();
+  tav::SceneData first, second;
+  tav::ImageEntry sky;
+  sky.image = L"sky.png";
+  first.images = {sky};
+  second.images = {sky};
+  tav::EffectEntry fade;
+  fade.kind = tav::kEffectFade;
+  fade.colour = 0x00000000;
+  fade.p1 = 255;
+  fade.duration = 300;
+  first.effects = {fade};
+  tav::EffectEntry fadeIn = fade;
+  fadeIn.colour = 0xFF000000;
+  fadeIn.p1 = 0;
+  second.effects = {fadeIn};
+  second.nextScene = -4;
+  tav::SceneData third;
+  third.images = {sky};
+  auto* title = new CTitle(*game_);
+  title->scenes = {first, second, third};
+  ASSERT_TRUE(game_->RegisterScene(L"TITLE", title));
+  ASSERT_TRUE(title->EnterScene(0));
+  auto frames = [&](int count) {
+    std::vector<uint32_t> pixels;
+    for (int i = 0; i < count; ++i) {
+      game_->device.BeginFrame();
+      title->Update();
+      title->Draw();
+      if (i == count - 1) pixels = tavtest::ReadBackBuffer(game_->device, 800, 600);
+      EXPECT_TRUE(game_->device.EndFrame());
+      clock_.Advance(16);
+    }
+    return pixels;
+  };
+  const uint32_t skyAt = frames(2)[size_t(100) * 800 + 400] & 0xFFFFFF;
+  EXPECT_NE(skyAt, 0u);
+  title->Advance();
+  const std::vector<uint32_t> dark = frames(25);
+  EXPECT_EQ(title->current, 1);
+  EXPECT_TRUE(tavtest::Near(dark[size_t(100) * 800 + 400] & 0xFFFFFF, 0, 0, 0, 40));
+  std::vector<uint32_t> after = frames(40);
+  ASSERT_EQ(title->current, 2);
+  tavtest::SaveScreenshot(after, 800, 600, "after-fade.png");
+  EXPECT_EQ(after[size_t(100) * 800 + 400] & 0xFFFFFF, skyAt);
+}
+
 }  // namespace
