@@ -227,4 +227,35 @@ TEST_F(ReplayEndToEndTest, TheDemoOpensOnItsTitleMenuAndItsStartButtonBeginsTheS
   EXPECT_TRUE(Has(story, "\"textComplete\": false")) << story;
 }
 
+// Ctrl runs through the opening to the choice; each of its buttons leads to
+// its own branch, whose picture is on screen (not left black by the fades).
+TEST_F(ReplayEndToEndTest, TheDemosChoiceLeadsToEachBranch) {
+  const std::pair<const char*, const char*> branches[] = {{"300 170", "\"scene\": 9,"}, {"300 240", "\"scene\": 11,"}};
+  for (const auto& [where, scene] : branches) {
+    SCOPED_TRACE(where);
+    Outcome out = Replay(TAVRI_DEMO_DIR,
+                         std::string("11000 click 400 270\n"
+                                     "14000 down CONTROL\n"
+                                     "15000 up CONTROL\n"
+                                     "15400 dump choice.json\n"
+                                     "15500 click ") +
+                             where +
+                             "\n"
+                             "16700 dump branch.json\n"
+                             "16700 shot branch.png\n"
+                             "16800 end\n",
+                         work_.Path());
+    ASSERT_EQ(out.code, 0) << out.errors;
+    EXPECT_TRUE(Has(Read("choice.json"), "\"scene\": 8,")) << Read("choice.json");
+    const std::string branch = Read("branch.json");
+    EXPECT_TRUE(Has(branch, scene)) << branch;
+    EXPECT_TRUE(Has(branch, "\"previousScene\": 8,")) << branch;
+    tav::os::IcoImage shot = ReadPng(work_ / "branch.png");
+    std::set<uint32_t> colours;
+    for (size_t i = 0; i < shot.rgba.size(); i += 4 * 97)
+      colours.insert(uint32_t(shot.rgba[i]) << 16 | uint32_t(shot.rgba[i + 1]) << 8 | shot.rgba[i + 2]);
+    EXPECT_GT(colours.size(), 50u);
+  }
+}
+
 }  // namespace
