@@ -50,8 +50,10 @@ class FreeTypeModule final : public FontModule {
 }  // namespace
 
 FontModule& FreeTypeFontModule() {
-  static FreeTypeModule module;
-  return module;
+  // Never destroyed: fonts held by other process-wide objects (the game's
+  // text registry) are deleted during exit, possibly after any static here.
+  static FreeTypeModule* module = new FreeTypeModule;
+  return *module;
 }
 
 }  // namespace tav::font
