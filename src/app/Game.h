@@ -57,6 +57,8 @@ class CGame {
   bool GetText(int size, const std::wstring& name, const std::wstring& text);
   // The texture and the registry entry of a text; false for an unknown name.
   bool RemoveText(const std::wstring& name);
+  // Every registered text, textures included.
+  void RemoveAllTexts();
   // The restorable objects in registry order.
   std::vector<CRestore*> RestorableList();
   // Runs the tasks whose device state is Ok; false on a Failed state.

@@ -27,6 +27,16 @@ static_assert(sizeof(FixedVertex) == 28);
 
 float Channel(D3DCOLOR colour, int shift) { return float((colour >> shift) & 0xFF) / 255.0f; }
 
+// The quad's two triangles from four vertices of `stride` bytes.
+bool DrawTriangles(IDirect3DDevice9* device, const uint16_t* indices, const void* vertices, UINT stride) {
+  HRESULT hr = device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, vertices, stride);
+  if (FAILED(hr)) {
+    LogHResult(hr, L"DrawIndexedPrimitiveUP");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool CQuad::Draw() {
@@ -75,13 +85,7 @@ bool CQuad::DrawWithShaders(IDirect3DDevice9* d3dDevice, const uint16_t* indices
                    snapshot.uvs[i].x,
                    snapshot.uvs[i].y};
   }
-  HRESULT hr = d3dDevice->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, vertices,
-                                                 sizeof(ShaderVertex));
-  if (FAILED(hr)) {
-    LogHResult(hr, L"DrawIndexedPrimitiveUP");
-    return false;
-  }
-  return true;
+  return DrawTriangles(d3dDevice, indices, vertices, sizeof(ShaderVertex));
 }
 
 bool CQuad::DrawFixedFunction(IDirect3DDevice9* d3dDevice, const uint16_t* indices) {
@@ -97,13 +101,7 @@ bool CQuad::DrawFixedFunction(IDirect3DDevice9* d3dDevice, const uint16_t* indic
   for (size_t i = 0; i < 4; ++i)
     vertices[i] = {corners[i].x - 0.5f, corners[i].y - 0.5f, 0.0f, 1.0f,
                    snapshot.colours[i], snapshot.uvs[i].x,   snapshot.uvs[i].y};
-  HRESULT hr = d3dDevice->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, vertices,
-                                                 sizeof(FixedVertex));
-  if (FAILED(hr)) {
-    LogHResult(hr, L"DrawIndexedPrimitiveUP");
-    return false;
-  }
-  return true;
+  return DrawTriangles(d3dDevice, indices, vertices, sizeof(FixedVertex));
 }
 
 }  // namespace tav

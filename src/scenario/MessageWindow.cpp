@@ -24,7 +24,7 @@ D3DCOLOR Dimmed(D3DCOLOR colour, float value) {
 }  // namespace
 
 int32_t CTitle::MessageWindowEntry() const {
-  if (current < 0 || size_t(current) >= runtimes.size() || config.messageWindowName.empty()) return -1;
+  if (!SceneReady() || config.messageWindowName.empty()) return -1;
   const auto& quads = runtimes[size_t(current)].entryQuads;
   for (size_t i = 0; i < quads.size(); ++i)
     if (quads[i]->textureName == config.messageWindowName) return int32_t(i);
@@ -86,7 +86,7 @@ void CTitle::BuildText(const tav::SceneData& scene) {
 }
 
 void CTitle::LayOut() {
-  if (current < 0 || size_t(current) >= scenes.size() || size_t(current) >= runtimes.size()) return;
+  if (!SceneReady()) return;
   const tav::SceneData& scene = scenes[size_t(current)];
   tav::SceneRuntime& runtime = runtimes[size_t(current)];
   const int32_t window = MessageWindowEntry();

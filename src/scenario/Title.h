@@ -143,11 +143,16 @@ class CTitle : public tav::CScene {
   bool windowActive = false;
 
  private:
+  // True once a scene of the table has been entered and has its runtime lists.
+  bool SceneReady() const {
+    return current >= 0 && size_t(current) < scenes.size() && size_t(current) < runtimes.size();
+  }
   // Scene order and the runtime lists.
   int32_t Successor();
   void ResetToFirstScene();
   bool BuildRuntime(int32_t index);
   void ReleaseRuntime(int32_t index);
+  void ReleaseTextsAndBacklog();
   void StartSounds(const tav::SceneData& scene);
   void ApplyWindowOpacity();
   void StartLeaveSequence();

@@ -45,7 +45,7 @@ bool CTitle::EntryVisible(size_t index) const {
 }
 
 bool CTitle::IsEntryDrawn(size_t index) const {
-  if (current < 0 || size_t(current) >= scenes.size() || size_t(current) >= runtimes.size()) return false;
+  if (!SceneReady()) return false;
   // The show rules look at the other entries' quads: the scene must have been built.
   const size_t count = scenes[size_t(current)].images.size();
   if (index >= count || runtimes[size_t(current)].entryQuads.size() != count) return false;
@@ -94,7 +94,7 @@ void CTitle::ShowStateImages() {
 void CTitle::HoverTest() {
   overEntry = false;
   hovered = -1;
-  if (current < 0 || size_t(current) >= runtimes.size()) return;
+  if (!SceneReady()) return;
   const tav::SceneData& scene = scenes[size_t(current)];
   tav::SceneRuntime& runtime = runtimes[size_t(current)];
   if (!windowActive) return;

@@ -30,7 +30,7 @@ void CTitle::ReadFrameInput() {
 }
 
 void CTitle::Update() {
-  if (current < 0 || size_t(current) >= scenes.size()) return;
+  if (!SceneReady()) return;
   ReadFrameInput();
   const tav::ChordRequests chords = tav::PollChords(keys, now_, windowActive);
   if (chords.flipClose) tav::closeRequested = !tav::closeRequested;
@@ -65,7 +65,7 @@ void CTitle::Update() {
     return;
   }
   RunAutoAndSkip();
-  if (current < 0 || size_t(current) >= scenes.size()) return;
+  if (!SceneReady()) return;
   if (windowActive && !pictureView && !backlogOpen && !windowDrag) PressButtons();
   UpdateQuads();
 }
@@ -174,7 +174,7 @@ void CTitle::EnterPictureView(bool on) {
   pictureView = on;
   zoom = 1.0f;
   flipAngle = 0.0f;
-  if (current < 0 || size_t(current) >= runtimes.size()) return;
+  if (!SceneReady()) return;
   const int32_t window = MessageWindowEntry();
   auto& quads = runtimes[size_t(current)].entryQuads;
   for (size_t i = 0; i < quads.size(); ++i) {
@@ -209,11 +209,7 @@ void CTitle::PictureViewInput() {
 }
 
 void CTitle::ReloadImages() {
-  for (auto it = game.texts.begin(); it != game.texts.end();) {
-    const std::wstring name = (it++)->first;
-    game.RemoveText(name);
-  }
-  backlogList.clear();
+  ReleaseTextsAndBacklog();
   for (const tav::ImageEntry& entry : scenes[size_t(current)].images) {
     for (const std::wstring* name : {&entry.image, &entry.secondImage, &entry.thirdImage, &entry.actionText}) {
       if (name->empty()) continue;
@@ -231,7 +227,7 @@ void CTitle::ReloadImages() {
 }
 
 void CTitle::Draw() {
-  if (current < 0 || size_t(current) >= scenes.size() || size_t(current) >= runtimes.size()) return;
+  if (!SceneReady()) return;
   const tav::SceneData& scene = scenes[size_t(current)];
   tav::SceneRuntime& runtime = runtimes[size_t(current)];
   const int32_t window = MessageWindowEntry();

@@ -42,11 +42,7 @@ bool CTitle::EnterScene(int32_t index) {
   if (current == config.firstScene) callEnd = -1;
   if (!BuildRuntime(current)) {
     // Out of memory: drop every text texture and the backlog, then try once more.
-    for (auto it = game.texts.begin(); it != game.texts.end();) {
-      const std::wstring name = (it++)->first;
-      game.RemoveText(name);
-    }
-    backlogList.clear();
+    ReleaseTextsAndBacklog();
     ReleaseRuntime(current);
     if (!BuildRuntime(current)) return false;
   }
@@ -108,6 +104,11 @@ bool CTitle::BuildRuntime(int32_t index) {
     tav::LogException(e.what());
     return false;
   }
+}
+
+void CTitle::ReleaseTextsAndBacklog() {
+  game.RemoveAllTexts();
+  backlogList.clear();
 }
 
 void CTitle::ReleaseRuntime(int32_t index) {
@@ -211,7 +212,7 @@ int32_t CTitle::Successor() {
 }
 
 void CTitle::LeaveScene() {
-  if (current < 0 || size_t(current) >= scenes.size()) return;
+  if (!SceneReady()) return;
   const tav::SceneData& scene = scenes[size_t(current)];
   if (scene.nextScene == -2 && pending == -1 && !editPlaylist) {
     // The scene stays: whatever led here is over, so its buttons work again.

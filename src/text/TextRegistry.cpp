@@ -17,4 +17,9 @@ bool CGame::RemoveText(const std::wstring& name) {
   return texts.Erase(name);
 }
 
+void CGame::RemoveAllTexts() {
+  for (const auto& [name, text] : texts) device.EraseTexture(name);
+  texts.Clear();
+}
+
 }  // namespace tav

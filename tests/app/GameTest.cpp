@@ -2,7 +2,7 @@
 
 #include "app/Game.h"
 #include "text/TexString.h"
-#include "gfx/GfxFixture.h"
+#include "app/GameFixture.h"
 
 namespace {
 
@@ -21,20 +21,8 @@ class CountingScene : public tav::CScene {
   Counts& counts_;
 };
 
-class GameTest : public tavtest::GfxFixture {
+class GameTest : public tavtest::GameFixture {
  protected:
-  void SetUp() override {
-    GfxFixture::SetUp();
-    ASSERT_TRUE(tav::CreateDirect3D(L"Tavri"));
-    game_ = std::make_unique<tav::CGame>();
-    ASSERT_TRUE(game_->device.InitDevice(nullptr, 320, 240, true));
-    game_->taskState = &game_->device.state;
-  }
-  void TearDown() override {
-    game_.reset();
-    GfxFixture::TearDown();
-  }
-  std::unique_ptr<tav::CGame> game_;
   Counts counts_;
 };
 

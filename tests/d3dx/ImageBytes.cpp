@@ -49,6 +49,14 @@ std::vector<uint8_t> MakePng(uint32_t width, uint32_t height, int channels, cons
   return out;
 }
 
+std::string SolidPngFile(uint32_t width, uint32_t height, uint8_t r, uint8_t g, uint8_t b) {
+  std::vector<uint8_t> rgba;
+  rgba.reserve(size_t(width) * height * 4);
+  for (uint32_t i = 0; i < width * height; ++i) rgba.insert(rgba.end(), {r, g, b, 255});
+  const std::vector<uint8_t> png = MakePng(width, height, 4, rgba);
+  return std::string(png.begin(), png.end());
+}
+
 std::vector<uint8_t> MakeHdr(uint32_t width, uint32_t height, const std::vector<float>& rgb) {
   std::vector<uint8_t> out;
   stbi_write_hdr_to_func(Collect, &out, int(width), int(height), 3, rgb.data());

@@ -1,6 +1,7 @@
 #pragma once
 // Image files built byte by byte for the D3DX tests.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace d3dxtest {
@@ -37,6 +38,9 @@ std::vector<uint8_t> MakeDds(uint32_t width, uint32_t height, const DdsPixelForm
 
 // A PNG of width x height texels with `channels` bytes each (R, G, B, A order).
 std::vector<uint8_t> MakePng(uint32_t width, uint32_t height, int channels, const std::vector<uint8_t>& pixels);
+
+// An opaque PNG of one colour, as file bytes ready for an archive.
+std::string SolidPngFile(uint32_t width, uint32_t height, uint8_t r, uint8_t g, uint8_t b);
 
 // A Radiance HDR file of RGB float texels.
 std::vector<uint8_t> MakeHdr(uint32_t width, uint32_t height, const std::vector<float>& rgb);

@@ -8,13 +8,9 @@
 #include <cstring>
 #include <filesystem>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#include <stb/stb_image_write.h>
-
 #include "d3dx/ImageBytes.h"
 #include "gfx/BaseD3D.h"
-#include "gfx/DeviceObject.h"
+#include "gfx/GlScene.h"
 #include "platform/os/Window.h"
 #include "support/PacBuilder.h"
 #include "support/TempDir.h"
@@ -109,26 +105,11 @@ TEST_F(ShaderPixelsTest, TheFourColourModesOfTheDemoShaders) {
     DrawQuad(L"png", modes[m], float(m * 64), 0, 64, 64);
     DrawQuad(L"dds", modes[m], float(m * 64), 64, 64, 64);
   }
-  IDirect3DSurface9* target = nullptr;
-  ASSERT_EQ(device->GetRenderTarget(0, &target), S_OK);
-  auto heldTarget = tav::AdoptDeviceObject(target);
-  IDirect3DSurface9* copy = nullptr;
-  ASSERT_EQ(device->CreateOffscreenPlainSurface(kWidth, kHeight, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy, nullptr),
-            S_OK);
-  auto heldCopy = tav::AdoptDeviceObject(copy);
-  ASSERT_EQ(device->GetRenderTargetData(target, copy), S_OK);
-  D3DLOCKED_RECT locked;
-  ASSERT_EQ(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY), S_OK);
-  for (UINT y = 0; y < kHeight; ++y)
-    std::memcpy(&pixels[y * kWidth], static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, kWidth * 4);
-  copy->UnlockRect();
+  pixels = tavtest::ReadBackBuffer(*d3d_, kWidth, kHeight);
+  ASSERT_EQ(pixels.size(), size_t(kWidth) * kHeight);
   ASSERT_TRUE(d3d_->EndFrame());
 
-  if (const char* shots = std::getenv("TAVRI_SCREENSHOT_DIR")) {
-    std::vector<uint8_t> rgba;
-    for (uint32_t p : pixels) rgba.insert(rgba.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), 255});
-    stbi_write_png((std::string(shots) + "/shader-modes.png").c_str(), kWidth, kHeight, 4, rgba.data(), kWidth * 4);
-  }
+  tavtest::SaveScreenshot(pixels, kWidth, kHeight, "shader-modes.png");
 
   auto at = [&](int x, int y) { return pixels[y * kWidth + x] & 0xFFFFFF; };
   auto channel = [](uint32_t c, int shift) { return int((c >> shift) & 0xFF); };

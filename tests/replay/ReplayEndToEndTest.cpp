@@ -54,13 +54,6 @@ Outcome Replay(const fs::path& game, const std::string& script, const fs::path& 
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-std::string Png(uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b) {
-  std::vector<uint8_t> rgba;
-  for (uint32_t i = 0; i < w * h; ++i) rgba.insert(rgba.end(), {r, g, b, 255});
-  const std::vector<uint8_t> png = d3dxtest::MakePng(w, h, 4, rgba);
-  return std::string(png.begin(), png.end());
-}
-
 // A 320 x 240 game of three story scenes over a red background, 50 ms a glyph.
 void WriteSmallGame(const fs::path& dir) {
   const std::string config =
@@ -77,14 +70,14 @@ void WriteSmallGame(const fs::path& dir) {
   // The quit dialog's skins: without pictures its buttons have no size to click.
   tavtest::WriteFileBytes(dir / "Res.pac",
                           tavtest::BuildArchive({{"Res\\id.txt", "7\r\n"},
-                                                 {"Res\\bg.png", Png(320, 240, 200, 30, 30)},
-                                                 {"Res\\Default\\close.dds", Png(200, 100, 60, 60, 90)},
-                                                 {"Res\\Default\\yes1.dds", Png(60, 24, 200, 200, 200)},
-                                                 {"Res\\Default\\yes2.dds", Png(60, 24, 255, 255, 200)},
-                                                 {"Res\\Default\\yes3.dds", Png(60, 24, 150, 150, 100)},
-                                                 {"Res\\Default\\no1.dds", Png(60, 24, 200, 200, 200)},
-                                                 {"Res\\Default\\no2.dds", Png(60, 24, 255, 255, 200)},
-                                                 {"Res\\Default\\no3.dds", Png(60, 24, 150, 150, 100)}}));
+                                                 {"Res\\bg.png", d3dxtest::SolidPngFile(320, 240, 200, 30, 30)},
+                                                 {"Res\\Default\\close.dds", d3dxtest::SolidPngFile(200, 100, 60, 60, 90)},
+                                                 {"Res\\Default\\yes1.dds", d3dxtest::SolidPngFile(60, 24, 200, 200, 200)},
+                                                 {"Res\\Default\\yes2.dds", d3dxtest::SolidPngFile(60, 24, 255, 255, 200)},
+                                                 {"Res\\Default\\yes3.dds", d3dxtest::SolidPngFile(60, 24, 150, 150, 100)},
+                                                 {"Res\\Default\\no1.dds", d3dxtest::SolidPngFile(60, 24, 200, 200, 200)},
+                                                 {"Res\\Default\\no2.dds", d3dxtest::SolidPngFile(60, 24, 255, 255, 200)},
+                                                 {"Res\\Default\\no3.dds", d3dxtest::SolidPngFile(60, 24, 150, 150, 100)}}));
   tavtest::WriteFileBytes(dir / "ID.pac", tavtest::BuildArchive({{"ID\\id.txt", "7\r\n"}}));
 }
 

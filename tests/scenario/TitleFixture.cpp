@@ -10,13 +10,6 @@
 namespace tavtest {
 namespace {
 
-std::string Png(uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b) {
-  std::vector<uint8_t> rgba;
-  for (uint32_t i = 0; i < w * h; ++i) rgba.insert(rgba.end(), {r, g, b, 255});
-  const std::vector<uint8_t> png = d3dxtest::MakePng(w, h, 4, rgba);
-  return std::string(png.begin(), png.end());
-}
-
 const wchar_t* CommandName(tav::SoundCommand c) {
   switch (c) {
     case tav::SoundCommand::Create: return L"Create";
@@ -37,20 +30,20 @@ const wchar_t* CommandName(tav::SoundCommand c) {
 void TitleFixture::SetUp() {
   saved_ = std::filesystem::current_path();
   savedConfig_ = tav::config;
-  WriteFileBytes(dir_ / "Res.pac", BuildArchive({{"Res\\bg.png", Png(64, 48, 40, 80, 120)},
-                                                 {"Res\\win.png", Png(700, 150, 20, 20, 40)},
-                                                 {"Res\\b1.png", Png(100, 40, 200, 200, 200)},
-                                                 {"Res\\b2.png", Png(100, 40, 255, 255, 200)},
-                                                 {"Res\\b3.png", Png(100, 40, 150, 150, 100)},
-                                                 {"Res\\on.png", Png(100, 40, 0, 255, 0)},
+  WriteFileBytes(dir_ / "Res.pac", BuildArchive({{"Res\\bg.png", d3dxtest::SolidPngFile(64, 48, 40, 80, 120)},
+                                                 {"Res\\win.png", d3dxtest::SolidPngFile(700, 150, 20, 20, 40)},
+                                                 {"Res\\b1.png", d3dxtest::SolidPngFile(100, 40, 200, 200, 200)},
+                                                 {"Res\\b2.png", d3dxtest::SolidPngFile(100, 40, 255, 255, 200)},
+                                                 {"Res\\b3.png", d3dxtest::SolidPngFile(100, 40, 150, 150, 100)},
+                                                 {"Res\\on.png", d3dxtest::SolidPngFile(100, 40, 0, 255, 0)},
                                                  {"Res\\music.ogg", "OggS-not-really"},
-                                                 {"Res\\Default\\close.dds", Png(400, 200, 60, 60, 90)},
-                                                 {"Res\\Default\\yes1.dds", Png(120, 40, 200, 200, 200)},
-                                                 {"Res\\Default\\yes2.dds", Png(120, 40, 255, 255, 200)},
-                                                 {"Res\\Default\\yes3.dds", Png(120, 40, 150, 150, 100)},
-                                                 {"Res\\Default\\no1.dds", Png(120, 40, 200, 200, 200)},
-                                                 {"Res\\Default\\no2.dds", Png(120, 40, 255, 255, 200)},
-                                                 {"Res\\Default\\no3.dds", Png(120, 40, 150, 150, 100)}}));
+                                                 {"Res\\Default\\close.dds", d3dxtest::SolidPngFile(400, 200, 60, 60, 90)},
+                                                 {"Res\\Default\\yes1.dds", d3dxtest::SolidPngFile(120, 40, 200, 200, 200)},
+                                                 {"Res\\Default\\yes2.dds", d3dxtest::SolidPngFile(120, 40, 255, 255, 200)},
+                                                 {"Res\\Default\\yes3.dds", d3dxtest::SolidPngFile(120, 40, 150, 150, 100)},
+                                                 {"Res\\Default\\no1.dds", d3dxtest::SolidPngFile(120, 40, 200, 200, 200)},
+                                                 {"Res\\Default\\no2.dds", d3dxtest::SolidPngFile(120, 40, 255, 255, 200)},
+                                                 {"Res\\Default\\no3.dds", d3dxtest::SolidPngFile(120, 40, 150, 150, 100)}}));
   std::filesystem::current_path(dir_.Path());
   tav::direct3D.reset();
   tav::ex = false;

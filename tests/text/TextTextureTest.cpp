@@ -7,7 +7,7 @@
 
 #include "app/Game.h"
 #include "gfx/DeviceObject.h"
-#include "gfx/GfxFixture.h"
+#include "app/GameFixture.h"
 #include "platform/fake/FakeFont.h"
 #include "text/TexString.h"
 
@@ -24,20 +24,12 @@ TEXTMETRICW Metrics31(LONG) {
   return m;
 }
 
-class TextTextureTest : public tavtest::GfxFixture {
+class TextTextureTest : public tavtest::GameFixture {
  protected:
   void SetUp() override {
-    GfxFixture::SetUp();
-    ASSERT_TRUE(tav::CreateDirect3D(L"Tavri"));
-    game_ = std::make_unique<tav::CGame>();
-    ASSERT_TRUE(game_->device.InitDevice(nullptr, 320, 240, true));
-    game_->taskState = &game_->device.state;
+    GameFixture::SetUp();
     font_.metrics = Metrics31;
     font_.cellIncrement = [](LONG, wchar_t) { return short(20); };
-  }
-  void TearDown() override {
-    game_.reset();
-    GfxFixture::TearDown();
   }
 
   // The level-0 texels of a texture as bytes, row by row without padding.
@@ -65,7 +57,6 @@ class TextTextureTest : public tavtest::GfxFixture {
   }
 
   FakeFont font_;
-  std::unique_ptr<tav::CGame> game_;
 };
 
 TEST_F(TextTextureTest, ALineIsOneCellPlusOnePixelPerGlyphAndOneLinePlusOneHigh) {
