@@ -11,7 +11,7 @@ packages=(
   # archives
   zlib1g-dev
   # window, input and OpenGL (Mesa's software rasteriser on machines without a GPU)
-  libsdl2-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 mesa-utils
+  libsdl2-dev libgl-dev libopengl-dev libegl-dev libgl1-mesa-dri libegl-mesa0 mesa-utils
   # image decoding
   libstb-dev
   # HLSL to GLSL
