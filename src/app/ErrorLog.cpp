@@ -55,7 +55,9 @@ void LogError(std::wstring_view text) noexcept {
 
 void LogLastError() noexcept {
   try {
-    LogError(os::SystemMessage(os::GetLastError()));
+    // Code 0 is no error: there is nothing to say.
+    const int code = os::GetLastError();
+    if (code != 0) LogError(os::SystemMessage(code));
   } catch (...) {
   }
 }

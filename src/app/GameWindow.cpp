@@ -118,31 +118,51 @@ bool CreateGameWindow(HICON smallIcon, const std::wstring& title, CGame& game, i
   return true;
 }
 
+namespace {
+
+// Gives the device the mode its presentation parameters now hold: every
+// restorable object is released, the device reset, then all re-made.
+bool ResetForMode(CGame& game) {
+  std::vector<CRestore*> restorables = game.RestorableList();
+  return game.device.ReleaseForReset(restorables) && game.device.RestoreAfterReset(restorables, game.afterReset);
+}
+
+// Places the window for the mode: centred at its client size in window
+// mode, over the whole display in full screen.
+bool PlaceWindow(HWND window, bool windowed) {
+  if (!windowed) return os::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+  RECT rect;
+  int x, y;
+  return CentredRect(clientWidth, clientHeight, rect, x, y) &&
+         os::SetWindowPos(window, HWND_NOTOPMOST, x, y, rect.right - rect.left, rect.bottom - rect.top,
+                          SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+}
+
+LONG StyleFor(bool windowed) { return windowed ? kWindowedStyle : LONG(WS_POPUP); }
+
+}  // namespace
+
 bool ApplyWindowMode(CGame& game) {
   CBaseD3D& device = game.device;
   // The presentation parameters hold 1 in window mode and 0 in full screen;
-  // read as a request, that asks for the other mode.
+  // read as a request, that asks for the other mode. Asked again, it asks
+  // for the mode the game had.
   device.BuildPresentParams();
   const bool windowed = device.present.Windowed != 0;
-  if (!SetStyle(game.window, windowed ? kWindowedStyle : LONG(WS_POPUP))) {
+  if (!SetStyle(game.window, StyleFor(windowed))) {
     LogLastError();
+    device.BuildPresentParams();
     return false;
   }
-  std::vector<CRestore*> restorables = game.RestorableList();
-  if (!device.ReleaseForReset(restorables) || !device.RestoreAfterReset(restorables, game.afterReset)) return false;
-  if (windowed) {
-    RECT rect;
-    int x, y;
-    if (!CentredRect(clientWidth, clientHeight, rect, x, y)) {
-      LogLastError();
-      return false;
-    }
-    if (!os::SetWindowPos(game.window, HWND_NOTOPMOST, x, y, rect.right - rect.left, rect.bottom - rect.top,
-                          SWP_SHOWWINDOW | SWP_FRAMECHANGED)) {
-      LogLastError();
-      return false;
-    }
-  } else if (!os::SetWindowPos(game.window, HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_FRAMECHANGED)) {
+  if (!ResetForMode(game)) {
+    // The device cannot take the new mode (its failure is logged): it goes
+    // back to the mode it had a moment ago. When even that fails the device
+    // is lost, which the next frames retry, or failed, which ends the game.
+    device.BuildPresentParams();
+    if (SetStyle(game.window, StyleFor(!windowed)) && ResetForMode(game)) PlaceWindow(game.window, !windowed);
+    return false;
+  }
+  if (!PlaceWindow(game.window, windowed)) {
     LogLastError();
     return false;
   }

@@ -78,6 +78,15 @@ void CQuad::Update() {
   }
 }
 
+bool CQuad::Contains(float x, float y, QuadPoint scale) const {
+  QuadCorners configured = corners;
+  for (QuadPoint& corner : configured) {
+    if (scale.x > 0) corner.x /= scale.x;
+    if (scale.y > 0) corner.y /= scale.y;
+  }
+  return HitTest(configured, x, y);
+}
+
 bool CQuad::HitTest(const QuadCorners& c, float x, float y) {
   return x >= c[0].x && y >= c[0].y && x <= c[1].x && y >= c[1].y && x >= c[2].x && y <= c[2].y && x <= c[3].x &&
          y <= c[3].y;

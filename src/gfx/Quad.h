@@ -86,6 +86,10 @@ class CQuad : public _CQuad {
   // Inclusive test against the corners' bounds taken per side; exact for an
   // unrotated quad, and false for a NaN coordinate.
   static bool HitTest(const QuadCorners& quad, float x, float y);
+  // The same test for a point in the configured screen space, which `scale`
+  // (back-buffer size over configured size) stretches onto the back buffer
+  // where the corners lie.
+  bool Contains(float x, float y, QuadPoint scale) const;
 
   Snapshot snapshot;
   std::wstring vertexShaderName;

@@ -85,6 +85,12 @@ bool CBaseD3D::LoadTextureFromMemory(const std::wstring& name, const uint8_t* by
     LogHResult(hr, L"D3DXCreateTextureFromFileInMemoryEx");
     return false;
   }
+  if (filter != D3DX_FILTER_NONE) {
+    // Too large for the device, the picture was scaled over the whole
+    // texture: both sides of the texture hold it, not only the clamped one.
+    size.width = float(width);
+    size.height = float(height);
+  }
   if (!textures.Insert(name, tav::AdoptDeviceObject(raw))) return false;
   if (!textureSizes.Insert(name, size)) return false;
   restoreRecords.Insert(name, {bytes, count, usage});  // already there when restoring

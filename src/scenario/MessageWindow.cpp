@@ -86,6 +86,7 @@ void CTitle::BuildText(const tav::SceneData& scene) {
 }
 
 void CTitle::LayOut() {
+  RefreshScale();
   if (!SceneReady()) return;
   const tav::SceneData& scene = scenes[size_t(current)];
   tav::SceneRuntime& runtime = runtimes[size_t(current)];
@@ -118,12 +119,11 @@ void CTitle::MoveWindow(float dx, float dy) {
   if (window < 0) return;
   const tav::ImageEntry& entry = scenes[size_t(current)].images[size_t(window)];
   const tav::CQuad& quad = *runtimes[size_t(current)].entryQuads[size_t(window)];
-  const float width = quad.localCorners[3].x - quad.localCorners[0].x;
-  const float height = quad.localCorners[3].y - quad.localCorners[0].y;
   // The window stays on screen: its new position is limited to the screen
-  // less its own size.
-  const float maxX = float(config.screenWidth) - width / (scaleFactor.x > 0 ? scaleFactor.x : 1);
-  const float maxY = float(config.screenHeight) - height / (scaleFactor.y > 0 ? scaleFactor.y : 1);
+  // less its own size, both in configured pixels (the quad's own rectangle is
+  // its size on screen divided by the scale).
+  const float maxX = float(config.screenWidth) - (quad.localCorners[3].x - quad.localCorners[0].x);
+  const float maxY = float(config.screenHeight) - (quad.localCorners[3].y - quad.localCorners[0].y);
   const float x = std::clamp(entry.x + baseOffset.x + dx, 0.0f, std::max(maxX, 0.0f));
   const float y = std::clamp(entry.y + baseOffset.y + dy, 0.0f, std::max(maxY, 0.0f));
   windowOffset = {x - entry.x, y - entry.y};
@@ -137,21 +137,27 @@ void CTitle::DragWindow() {
     return;
   }
   if (windowDrag) {
-    windowDrag = false;
     MoveWindow(mouseX - dragStart.x, mouseY - dragStart.y);
-    baseOffset = windowOffset;
-    tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_ARROW));
+    EndWindowDrag();
     return;
   }
   const int32_t window = MessageWindowEntry();
   if (window < 0) return;
   tav::CQuad& quad = *runtimes[size_t(current)].entryQuads[size_t(window)];
   quad.Update();
-  if (!tav::CQuad::HitTest(quad.GetCorners(), mouseX, mouseY)) return;
+  if (!quad.Contains(mouseX, mouseY, scaleFactor)) return;
   windowDrag = true;
   baseOffset = windowOffset;
   dragStart = {mouseX, mouseY};
   tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_SIZEALL));
+}
+
+void CTitle::EndWindowDrag() {
+  if (!windowDrag) return;
+  // The window stays where the drag left it: later steps and drags start there.
+  windowDrag = false;
+  baseOffset = windowOffset;
+  tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_ARROW));
 }
 
 void CTitle::ColourText(D3DCOLOR colour) {

@@ -143,9 +143,12 @@ class CTitle : public tav::CScene {
   bool windowActive = false;
 
  private:
-  // True once a scene of the table has been entered and has its runtime lists.
+  // True once a scene of the table has been entered and has its runtime lists:
+  // one entry quad per image entry (a build cut short leaves fewer, and then
+  // nothing of the scene runs or draws).
   bool SceneReady() const {
-    return current >= 0 && size_t(current) < scenes.size() && size_t(current) < runtimes.size();
+    return current >= 0 && size_t(current) < scenes.size() && size_t(current) < runtimes.size() &&
+           runtimes[size_t(current)].entryQuads.size() == scenes[size_t(current)].images.size();
   }
   // Scene order and the runtime lists.
   int32_t Successor();
@@ -163,6 +166,9 @@ class CTitle : public tav::CScene {
 
   // Buttons.
   bool HasButton(size_t index) const;
+  // Whether the entry's text names the picture a state button shows while
+  // its state holds (for other actions the text is a slot, scene or sound).
+  static bool HasOnImage(const tav::ImageEntry& entry);
   void ShowStateImages();
   void HoverTest();
   void PressButtons();
@@ -178,12 +184,17 @@ class CTitle : public tav::CScene {
   void EnterPictureView(bool on);
   void StopAllSounds();
   void UpdateQuads();
+  // Window mode to full screen or back (wait cursor, the switch, layout).
+  void SwitchDisplayMode();
+  // The scale factors from the back buffer's size over the configured size.
+  void RefreshScale();
 
   // The message window.
   void BuildText(const tav::SceneData& scene);
   void ClearText();
   void MoveWindow(float dx, float dy);
   void DragWindow();
+  void EndWindowDrag();
   void UpdateTextState();
   void ColourText(D3DCOLOR colour);
   int32_t MessageWindowEntry() const;

@@ -26,6 +26,14 @@ int32_t NumberIn(const std::wstring& text) {
 
 }  // namespace
 
+bool CTitle::HasOnImage(const tav::ImageEntry& entry) {
+  if (entry.secondImage.empty() || entry.actionText.empty()) return false;
+  switch (entry.actionCode) {
+    case 5: case 6: case 12: case 13: case 22: case 23: case 24: return true;
+    default: return false;  // the text is a slot number, a scene or a sound name
+  }
+}
+
 bool CTitle::HasButton(size_t index) const { return !scenes[size_t(current)].images[index].secondImage.empty(); }
 
 bool CTitle::EntryVisible(size_t index) const {
@@ -37,7 +45,7 @@ bool CTitle::EntryVisible(size_t index) const {
       if (!windowActive || pictureView || backlogOpen || windowDrag) return false;
       const int32_t parent = ParentOf(index);
       if (parent < 0) return false;
-      return tav::CQuad::HitTest(runtimes[size_t(current)].entryQuads[size_t(parent)]->GetCorners(), mouseX, mouseY);
+      return runtimes[size_t(current)].entryQuads[size_t(parent)]->Contains(mouseX, mouseY, scaleFactor);
     }
     default:
       return true;
@@ -75,7 +83,7 @@ void CTitle::ShowStateImages() {
     const tav::ImageEntry& entry = scene.images[i];
     tav::CQuad& quad = *runtime.entryQuads[i];
     if (quad.textureName != entry.image) quad.SetTextureName(entry.image);
-    if (!HasButton(i) || entry.actionText.empty()) continue;
+    if (!HasOnImage(entry)) continue;
     bool on = false;
     switch (entry.actionCode) {
       case 5: on = !windowed; break;
@@ -102,7 +110,7 @@ void CTitle::HoverTest() {
     if (!HasButton(i) || !EntryVisible(i)) continue;
     tav::CQuad& quad = *runtime.entryQuads[i];
     quad.Update();
-    if (!tav::CQuad::HitTest(quad.GetCorners(), mouseX, mouseY)) continue;
+    if (!quad.Contains(mouseX, mouseY, scaleFactor)) continue;
     hovered = int32_t(i);
     overEntry = true;
     if (!(entryPressed && pressedEntry == hovered)) quad.SetTextureName(scene.images[i].secondImage);
@@ -170,11 +178,7 @@ void CTitle::RunAction(size_t index) {
     case 5:
     case 6: {
       const bool windowed = game.device.present.Windowed != 0;
-      if ((code == 5) != windowed || !game.window) break;
-      tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_WAIT));
-      tav::ApplyWindowMode(game);
-      LayOut();
-      tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_ARROW));
+      if ((code == 5) == windowed && game.window) SwitchDisplayMode();
       break;
     }
     case 12:

@@ -9,10 +9,15 @@
 #include "app/GameWindow.h"
 #include "audio/SoundCommands.h"
 #include "platform/os/Clock.h"
+#include "platform/os/Input.h"
 #include "platform/os/WindowCalls.h"
 #include "scenario/Title.h"
 
 using tav::config;
+
+namespace {
+const D3DXMATRIX kIdentity{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+}  // namespace
 
 void CTitle::ReadFrameInput() {
   now_ = tav::os::timeGetTime();
@@ -43,10 +48,7 @@ void CTitle::Update() {
     quitDialog = tav::closeRequested;
     return;
   }
-  if (chords.toggleWindowMode && game.window) {
-    tav::ApplyWindowMode(game);
-    LayOut();
-  }
+  if (chords.toggleWindowMode && game.window) SwitchDisplayMode();
   if (chords.reload) ReloadImages();
 
   // The hover test comes before the keys so that a click acts on what is
@@ -55,6 +57,7 @@ void CTitle::Update() {
   ShowStateImages();
   HoverTest();
   if (windowActive) HandleKeys();
+  if (!SceneReady()) return;  // a scene that could not be entered
   tav::SceneRuntime& runtime = runtimes[size_t(current)];
   if (runtime.text) runtime.text->Update();
   UpdateTextState();
@@ -75,7 +78,29 @@ void CTitle::UpdateQuads() {
   for (auto& quad : runtimes[size_t(current)].entryQuads) quad->Update();
   nameBox.Update();
   autoIndicator.Update();
-  for (auto& quad : overlays) quad->Update();
+  for (auto& quad : overlays) {
+    quad->scale = scaleFactor;
+    quad->Update();
+  }
+}
+
+void CTitle::SwitchDisplayMode() {
+  tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_WAIT));
+  // A switch that fails has logged why and left the device in whichever mode
+  // it could keep (or failed, which ends the game at the next frame); the
+  // scale factors follow the back buffer either way.
+  tav::ApplyWindowMode(game);
+  LayOut();
+  tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void CTitle::RefreshScale() {
+  const D3DPRESENT_PARAMETERS& present = game.device.present;
+  if (present.BackBufferWidth == 0 || present.BackBufferHeight == 0 || config.screenWidth <= 0 ||
+      config.screenHeight <= 0)
+    return;
+  scaleFactor = {float(present.BackBufferWidth) / float(config.screenWidth),
+                 float(present.BackBufferHeight) / float(config.screenHeight)};
 }
 
 void CTitle::HandleKeys() {
@@ -84,8 +109,10 @@ void CTitle::HandleKeys() {
     PictureViewInput();
     return;
   }
-  if (!windowDrag && (edges_[tav::kKeySpace] || edges_[tav::kKeyRightButton]) &&
-      !(scenes[size_t(current)].headerFlagB && scenes[size_t(current)].messageRows.empty())) {
+  // In a scene without text whose header lets the right button cancel, that
+  // button is the cancel key; Space enters picture view everywhere.
+  const bool rightCancels = scenes[size_t(current)].headerFlagB && scenes[size_t(current)].messageRows.empty();
+  if (!windowDrag && (edges_[tav::kKeySpace] || (edges_[tav::kKeyRightButton] && !rightCancels))) {
     EnterPictureView(true);
     return;
   }
@@ -182,6 +209,7 @@ void CTitle::EnterPictureView(bool on) {
     quads[i]->scale = scaleFactor;
     quads[i]->scaleCentre = {0, 0};
     quads[i]->angle = 0;
+    quads[i]->matrix = kIdentity;
   }
 }
 
@@ -195,16 +223,21 @@ void CTitle::PictureViewInput() {
   tav::wheelDelta = 0;
   if (tav::RepeatGate(*keys[tav::kKeyLeft], now_) || tav::RepeatGate(*keys[tav::kKeyRight], now_))
     flipAngle = flipAngle == 0.0f ? std::numbers::pi_v<float> : 0.0f;
-  // The picture turns and grows about the middle of the screen.
+  // The picture turns and grows about the middle of the configured screen;
+  // the matrix then stretches that screen onto the back buffer.
   const tav::QuadPoint centre{float(config.screenWidth) / 2, float(config.screenHeight) / 2};
+  D3DXMATRIX screen = kIdentity;
+  screen.m[0][0] = scaleFactor.x;
+  screen.m[1][1] = scaleFactor.y;
   const int32_t window = MessageWindowEntry();
   auto& quads = runtimes[size_t(current)].entryQuads;
   for (size_t i = 0; i < quads.size(); ++i) {
     if (int32_t(i) == window) continue;
-    quads[i]->scale = {zoom * scaleFactor.x, zoom * scaleFactor.y};
+    quads[i]->scale = {zoom, zoom};
     quads[i]->scaleCentre = centre;
     quads[i]->angle = flipAngle;
     quads[i]->rotationCentre = centre;
+    quads[i]->matrix = screen;
   }
 }
 
@@ -212,7 +245,7 @@ void CTitle::ReloadImages() {
   ReleaseTextsAndBacklog();
   for (const tav::ImageEntry& entry : scenes[size_t(current)].images) {
     for (const std::wstring* name : {&entry.image, &entry.secondImage, &entry.thirdImage, &entry.actionText}) {
-      if (name->empty()) continue;
+      if (name->empty() || (name == &entry.actionText && !HasOnImage(entry))) continue;
       game.device.EraseTexture(*name);
       game.LoadTexture(*name);
     }

@@ -10,6 +10,7 @@
 #include "app/Game.h"
 #include "app/GameWindow.h"
 #include "audio/SoundCommands.h"
+#include "platform/os/Messages.h"
 #include "platform/os/WindowCalls.h"
 #include "scenario/Title.h"
 
@@ -63,7 +64,7 @@ bool CTitle::BuildRuntime(int32_t index) {
       game.LoadTexture(entry.image);
       game.LoadTexture(entry.secondImage);
       game.LoadTexture(entry.thirdImage);
-      game.LoadTexture(entry.actionText);  // the on image of state buttons
+      if (HasOnImage(entry)) game.LoadTexture(entry.actionText);
       auto quad = std::make_shared<tav::CQuad>();
       quad->Attach(entry.image, d3d);
       quad->translation = {entry.x, entry.y};
@@ -224,18 +225,29 @@ void CTitle::LeaveScene() {
     if (std::find(backlogList.begin(), backlogList.end(), current) == backlogList.end()) AddToBacklog(current);
   }
   const int32_t next = Successor();
+  EnterPictureView(false);
+  EndWindowDrag();
   ReleaseRuntime(previous);
   ClearText();
   tav::wheelDelta = 0;
+  // The press that left the scene is used up: the next scene must not take
+  // it for a click on one of its buttons.
+  edges_.fill(false);
   textComplete = false;
   autoTime = skipTime = 0;
-  EnterPictureView(false);
-  windowDrag = false;
   transitionRunning = effectsRunning = fadeOutRunning = fadeInRunning = false;
   leaveRoad = false;
   overEntry = entryPressed = false;
   hovered = pressedEntry = -1;
-  EnterScene(next);
+  if (EnterScene(next)) return;
+  // Not even after letting go of every text could the scene be built (its
+  // failure is logged): the first scene is tried, and when that cannot be
+  // built either the game ends rather than run without a scene.
+  ReleaseRuntime(next);
+  ResetToFirstScene();
+  if (next != config.firstScene && EnterScene(config.firstScene)) return;
+  ReleaseRuntime(config.firstScene);
+  if (game.window) tav::os::PostMessageW(game.window, tav::kDestroyGameWindow, 0, 0);
 }
 
 void CTitle::Advance() {
@@ -261,7 +273,10 @@ void CTitle::StartLeaveSequence() {
   tav::SceneRuntime& runtime = runtimes[size_t(current)];
   transitionRunning = true;
   if (!runtime.drawQuads.empty()) {
-    for (auto& quad : runtime.drawQuads) quad->Update();
+    for (auto& quad : runtime.drawQuads) {
+      quad->scale = scaleFactor;
+      quad->Update();
+    }
     tav::effect::SnapshotDrawEntries(game.device, runtime.drawQuads);
   }
   size_t fade = 0, peephole = 0, cutIn = 0;
@@ -272,7 +287,10 @@ void CTitle::StartLeaveSequence() {
     } else if (effect.kind == tav::kEffectPeephole && peephole < runtime.peepholes.size()) {
       runtime.peepholes[peephole++]->Start(effect.p1, effect.p2, duration, true, instantEffects);
     } else if (effect.kind == tav::kEffectCutIn && cutIn < runtime.cutIns.size()) {
-      runtime.cutIns[cutIn++]->Start(effect.p1, effect.p2, effect.p3, effect.p4, duration, instantEffects);
+      // The cut-in moves the back-buffer-sized snapshot: its points are in
+      // back-buffer pixels.
+      runtime.cutIns[cutIn++]->Start(effect.p1 * scaleFactor.x, effect.p2 * scaleFactor.y, effect.p3 * scaleFactor.x,
+                                     effect.p4 * scaleFactor.y, duration, instantEffects);
     }
   }
   effectsRunning = !scene.effects.empty();

@@ -65,8 +65,13 @@ void CQuitDialog::Frame(HWND window, QuadPoint scale, float mouseX, float mouseY
     glideDone = true;
   }
 
-  const bool overYes = active && CQuad::HitTest(yes.GetCorners(), mouseX, mouseY);
-  const bool overNo = active && !overYes && CQuad::HitTest(no.GetCorners(), mouseX, mouseY);
+  // Laid out on the configured screen, drawn stretched onto the back buffer.
+  for (CQuad* quad : {&panel, &yes, &no}) {
+    quad->scale = scale;
+    quad->Update();
+  }
+  const bool overYes = active && yes.Contains(mouseX, mouseY, scale);
+  const bool overNo = active && !overYes && no.Contains(mouseX, mouseY, scale);
   if (!yesPressed && !noPressed) {
     Show(yes, overYes ? L"Default\\yes2.dds" : L"Default\\yes1.dds");
     Show(no, overNo ? L"Default\\no2.dds" : L"Default\\no1.dds");

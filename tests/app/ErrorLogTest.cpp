@@ -56,6 +56,8 @@ TEST_F(ErrorLogTest, AppendsDatedLinesToErrTxtInThePerUserFolder) {
 }
 
 TEST_F(ErrorLogTest, EachEntryPointFormatsItsMessage) {
+  tav::os::SetLastError(0);
+  tav::LogLastError();  // no error: nothing to log
   tav::os::SetLastError(ENOENT);
   tav::LogLastError();
   errno = EACCES;

@@ -1,5 +1,7 @@
 #include "d3dx/ImageBytes.h"
 
+#include <zlib.h>
+
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
 #include <stb/stb_image_write.h>
@@ -47,6 +49,19 @@ std::vector<uint8_t> MakePng(uint32_t width, uint32_t height, int channels, cons
   std::vector<uint8_t> out(png, png + length);
   STBIW_FREE(png);
   return out;
+}
+
+std::vector<uint8_t> WithTransparentColour(std::vector<uint8_t> png, const std::vector<uint8_t>& colour) {
+  std::vector<uint8_t> chunk;
+  const auto length = uint32_t(colour.size());
+  for (int shift : {24, 16, 8, 0}) chunk.push_back(uint8_t(length >> shift));
+  chunk.insert(chunk.end(), {'t', 'R', 'N', 'S'});
+  chunk.insert(chunk.end(), colour.begin(), colour.end());
+  const uLong crc = crc32(crc32(0, nullptr, 0), chunk.data() + 4, uInt(chunk.size() - 4));
+  for (int shift : {24, 16, 8, 0}) chunk.push_back(uint8_t(crc >> shift));
+  const size_t afterHeader = 8 + 8 + 13 + 4;  // signature, then IHDR's length, type, data and CRC
+  png.insert(png.begin() + std::ptrdiff_t(afterHeader), chunk.begin(), chunk.end());
+  return png;
 }
 
 std::string SolidPngFile(uint32_t width, uint32_t height, uint8_t r, uint8_t g, uint8_t b) {

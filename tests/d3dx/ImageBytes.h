@@ -39,6 +39,10 @@ std::vector<uint8_t> MakeDds(uint32_t width, uint32_t height, const DdsPixelForm
 // A PNG of width x height texels with `channels` bytes each (R, G, B, A order).
 std::vector<uint8_t> MakePng(uint32_t width, uint32_t height, int channels, const std::vector<uint8_t>& pixels);
 
+// `png` with a tRNS chunk after its header: for a grey or RGB file the
+// transparent colour, as the file stores it (2 bytes a channel, big-endian).
+std::vector<uint8_t> WithTransparentColour(std::vector<uint8_t> png, const std::vector<uint8_t>& colour);
+
 // An opaque PNG of one colour, as file bytes ready for an archive.
 std::string SolidPngFile(uint32_t width, uint32_t height, uint8_t r, uint8_t g, uint8_t b);
 

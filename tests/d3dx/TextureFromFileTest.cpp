@@ -80,8 +80,25 @@ TEST(D3DXTextureFromFile, FilterNonePlacesTheImageTopLeftOfALargerTexture) {
     const TestLevel& level = texture->Level(0);
     ASSERT_EQ(level.width, 4u);
     ASSERT_EQ(level.height, 2u);
+    // The padding column repeats the edge beside it.
     for (UINT y = 0; y < 2; ++y)
-      EXPECT_EQ(Row(level, y), (std::vector<uint32_t>{kThreeByTwo[y][0], kThreeByTwo[y][1], kThreeByTwo[y][2], 0}));
+      EXPECT_EQ(Row(level, y),
+                (std::vector<uint32_t>{kThreeByTwo[y][0], kThreeByTwo[y][1], kThreeByTwo[y][2], kThreeByTwo[y][2]}));
+  }
+  // Wider padding: its near half repeats the right (bottom) edge, its far half
+  // the left (top) edge, which a wrapping sampler reaches across.
+  TextureRef texture;
+  Load load;
+  load.width = 8;
+  load.height = 4;
+  load.filter = D3DX_FILTER_NONE;
+  ASSERT_EQ(LoadFile(any, png, load, texture), D3D_OK);
+  const TestLevel& level = texture->Level(0);
+  for (UINT y = 0; y < 4; ++y) {
+    const auto& source = kThreeByTwo[y == 0 || y == 3 ? 0 : 1];
+    EXPECT_EQ(Row(level, y), (std::vector<uint32_t>{source[0], source[1], source[2], source[2], source[2], source[2],
+                                                    source[0], source[0]}))
+        << y;
   }
 }
 

@@ -35,6 +35,17 @@ class OsMessages : public ostest::WindowFixture {
     ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
   }
 
+  void PushButton(Uint8 button, bool down) {
+    SDL_Event event{};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.windowID = WindowId();
+    event.button.button = button;
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+  }
+
+  static bool Down(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
+
   void PushKey(SDL_Scancode code, SDL_Keycode sym, bool down, Uint16 mod) {
     SDL_Event event{};
     event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
@@ -228,6 +239,52 @@ TEST_F(OsMessages, ScriptedInputIsTheOnlyInputWhileInstalled) {
   EXPECT_EQ(m[5].wParam, WPARAM(WA_ACTIVE));
   EXPECT_EQ(m[6].message, WM_CLOSE);
   for (const MSG& msg : m) EXPECT_EQ(msg.hwnd, window_);
+}
+
+// A tap shorter than a frame: pressed and released between two polls.
+TEST_F(OsMessages, APressReleasedBeforeThePollCountsAsDownForOneFrame) {
+  PushButton(SDL_BUTTON_LEFT, true);
+  PushButton(SDL_BUTTON_LEFT, false);
+  PushKey(SDL_SCANCODE_SPACE, SDLK_SPACE, true, KMOD_NONE);
+  PushKey(SDL_SCANCODE_SPACE, SDLK_SPACE, false, KMOD_NONE);
+  PushKey(SDL_SCANCODE_F1, SDLK_F1, true, KMOD_NONE);  // a tap nobody reads
+  PushKey(SDL_SCANCODE_F1, SDLK_F1, false, KMOD_NONE);
+  DrainMessages();
+  // The whole frame sees both, however often it reads them.
+  for (int read = 0; read < 2; ++read) {
+    EXPECT_TRUE(Down(VK_LBUTTON)) << read;
+    EXPECT_TRUE(Down(VK_SPACE)) << read;
+    EXPECT_FALSE(Down(VK_RBUTTON));
+  }
+  DrainMessages();
+  EXPECT_FALSE(Down(VK_LBUTTON)) << "the next frame sees the button up";
+  EXPECT_FALSE(Down(VK_SPACE));
+  EXPECT_FALSE(Down(VK_F1)) << "a press unread for a frame does not act later";
+
+  // Several pumps before a frame reads anything keep the press.
+  PushButton(SDL_BUTTON_MIDDLE, true);
+  PushButton(SDL_BUTTON_MIDDLE, false);
+  DrainMessages();
+  DrainMessages();
+  EXPECT_TRUE(Down(VK_MBUTTON));
+
+  // Scripted presses take the same road; a key held across frames stays down.
+  tav::fake::ScriptedInput input;
+  input.Install();
+  input.Press(VK_LBUTTON);
+  input.Release(VK_LBUTTON);
+  input.Press(VK_RETURN);
+  DrainMessages();
+  EXPECT_TRUE(Down(VK_LBUTTON));
+  EXPECT_TRUE(Down(VK_RETURN));
+  for (int frame = 0; frame < 3; ++frame) {
+    DrainMessages();
+    EXPECT_FALSE(Down(VK_LBUTTON)) << frame;
+    EXPECT_TRUE(Down(VK_RETURN)) << frame;
+  }
+  input.Release(VK_RETURN);
+  DrainMessages();
+  EXPECT_FALSE(Down(VK_RETURN));
 }
 
 }  // namespace

@@ -251,4 +251,53 @@ TEST_F(ReplayEndToEndTest, TheDemosChoiceLeadsToEachBranch) {
   }
 }
 
+// A light tap (press and release within one frame) on the start button
+// starts the story as a long press does.
+TEST_F(ReplayEndToEndTest, AQuickTapOnTheDemosStartButtonBeginsTheStory) {
+  Outcome out = Replay(TAVRI_DEMO_DIR,
+                       "11000 move 400 270\n"
+                       "11010 down LBUTTON\n"
+                       "11012 up LBUTTON\n"
+                       "14000 dump story.json\n",
+                       work_.Path());
+  ASSERT_EQ(out.code, 0) << out.errors;
+  EXPECT_TRUE(Has(Read("story.json"), "\"scene\": 5,")) << Read("story.json");
+}
+
+// Alt + Enter: the whole title stretched over the 1024 x 768 desktop, its
+// buttons where they are drawn, and the quit dialog's yes ends the game.
+TEST_F(ReplayEndToEndTest, TheDemoInFullScreenIsStretchedWholeAndItsButtonsWork) {
+  Outcome out = Replay(TAVRI_DEMO_DIR,
+                       "11000 down MENU\n"
+                       "11000 down RETURN\n"
+                       "11100 up RETURN\n"
+                       "11100 up MENU\n"
+                       "11500 dump full.json\n"
+                       "11500 shot full.png\n"
+                       "11600 click 512 346   # the start button, 400 x 270 on the configured screen\n"
+                       "14000 dump story.json\n"
+                       "14100 close\n"
+                       "14600 down LBUTTON    # where the cursor glided: yes\n"
+                       "14750 up LBUTTON\n"
+                       "20000 dump never.json\n",
+                       work_.Path());
+  ASSERT_EQ(out.code, 0) << out.errors;
+  const std::string full = Read("full.json");
+  ASSERT_TRUE(Has(full, "\"windowed\": false,\n  \"backBuffer\": {\n    \"width\": 1024,\n    \"height\": 768\n  },\n"
+                        "  \"scale\": {\n    \"x\": 1.28,\n    \"y\": 1.28\n  },"))
+      << full;
+  tav::os::IcoImage shot = ReadPng(work_ / "full.png");
+  ASSERT_EQ(shot.width, 1024);
+  ASSERT_EQ(shot.height, 768);
+  // The title picture reaches every edge: no black band where the 800 x 600
+  // picture would end unscaled.
+  for (auto [x, y] : {std::pair{1020, 300}, {500, 760}, {1020, 760}, {3, 3}}) {
+    const uint8_t* p = &shot.rgba[(size_t(y) * 1024 + size_t(x)) * 4];
+    EXPECT_GT(p[0] + p[1] + p[2], 30) << x << "," << y;
+  }
+  EXPECT_TRUE(Has(Read("story.json"), "\"scene\": 5,")) << Read("story.json");
+  EXPECT_FALSE(fs::exists(work_ / "never.json"));
+}
+
 }  // namespace
+

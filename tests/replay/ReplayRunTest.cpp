@@ -54,7 +54,7 @@ TEST_F(ReplayRunTest, WithoutATitleSceneTheDumpHasTheCaptionAndNulls) {
   EXPECT_TRUE(Has(dump, "\"caption\": \"" + Caption() + "\",")) << dump;
   for (const char* key : {"scene", "previousScene", "pendingScene", "readScenes", "flags", "zoom", "messageText",
                           "nameText", "shownGlyphs", "channels", "textSpeed", "autoWait", "level", "windowOffset",
-                          "entries"})
+                          "baseOffset", "scale", "entries"})
     EXPECT_TRUE(Has(dump, std::string("\"") + key + "\": null")) << key << "\n" << dump;
 }
 
@@ -78,12 +78,17 @@ TEST_F(ReplayRunTest, TheDumpReportsTheTitleScenesState) {
   EXPECT_TRUE(Has(dump, "\"scene\": 0,\n  \"previousScene\": -1,\n  \"pendingScene\": -1,")) << dump;
   EXPECT_TRUE(Has(dump, "\"readScenes\": [\n    0,\n    3\n  ],")) << dump;
   EXPECT_TRUE(Has(dump, "\"auto\": true,\n    \"skip\": false,")) << dump;
-  EXPECT_TRUE(Has(dump, "\"quitDialog\": true\n")) << dump;
+  EXPECT_TRUE(Has(dump, "\"quitDialog\": true,\n    \"windowDrag\": false\n")) << dump;
+  EXPECT_TRUE(Has(dump, "\"windowed\": true,\n  \"backBuffer\": {\n    \"width\": 800,\n    \"height\": 600\n  },\n"
+                        "  \"scale\": {\n    \"x\": 1,\n    \"y\": 1\n  },"))
+      << dump;
   EXPECT_TRUE(Has(dump, "\"messageText\": \"\xe3\x80\x8c\xe3\x82\x84\xe3\x81\x82\xe3\x80\x8d\\t\\\"x\\\"\",")) << dump;
   EXPECT_TRUE(Has(dump, "\"music\": {\n      \"name\": \"bgm.ogg\",\n      \"loop\": true,\n      \"volume\": 0.5\n"))
       << dump;
   EXPECT_TRUE(Has(dump, "\"voice\": {\n      \"name\": \"v001.ogg\",\n      \"loop\": false,")) << dump;
-  EXPECT_TRUE(Has(dump, "\"level\": 0.25,\n  \"windowOffset\": {\n    \"x\": 4,\n    \"y\": -8\n  },")) << dump;
+  EXPECT_TRUE(Has(dump, "\"level\": 0.25,\n  \"windowOffset\": {\n    \"x\": 4,\n    \"y\": -8\n  },\n"
+                        "  \"baseOffset\": {\n    \"x\": 0,\n    \"y\": 0\n  },"))
+      << dump;
   EXPECT_TRUE(Has(dump, "\"image\": \"b1.png\",\n      \"x\": 100,\n      \"y\": 100,\n      \"drawn\": true")) << dump;
   EXPECT_TRUE(Has(dump, "\"image\": \"on.png\",\n      \"x\": 300,\n      \"y\": 10,\n      \"drawn\": false")) << dump;
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "app/GameWindow.h"
 #include "scenario/TitleFixture.h"
@@ -350,4 +351,123 @@ TEST_F(TitleTest, EscapeOpensAndClosesTheQuitRequestAndNothingElseRuns) {
   EXPECT_FALSE(tav::closeRequested);
 }
 
+// One press does one thing: the click that leaves a scene is not also a click
+// on the button the next scene has under the cursor.
+TEST_F(TitleTest, AClickThatLeavesASceneDoesNotPressTheNextScenesButton) {
+  Start({Story(L"a"), Menu(Button(350, 280, 2))});
+  title_->runtimes[0].text->ShowAll();
+  Click(400, 300);
+  ASSERT_EQ(title_->current, 1);
+  Frames(10);
+  EXPECT_TRUE(title_->overEntry);
+  EXPECT_FALSE(title_->autoMode);
+  Click(400, 300);
+  EXPECT_TRUE(title_->autoMode);
+}
+
+// A drag that a scene change cuts short ends as a drag ends: the window stays
+// where it was carried, and the next arrow step starts from there.
+TEST_F(TitleTest, ADragCutShortByASceneChangeLeavesTheWindowWhereItWasCarried) {
+  Start({Story(L"a"), Story(L"b")});
+  input_.MoveCursor(300, 500);
+  Tap(VK_MBUTTON);
+  ASSERT_TRUE(title_->windowDrag);
+  input_.MoveCursor(300, 400);
+  Frame();
+  ASSERT_FLOAT_EQ(title_->windowOffset.y, -100);
+  title_->readScenes.insert(0);
+  title_->skipMode = true;
+  Frames(45);
+  ASSERT_EQ(title_->current, 1);
+  title_->skipMode = false;
+  EXPECT_FALSE(title_->windowDrag);
+  EXPECT_FLOAT_EQ(title_->baseOffset.y, -100);
+  Tap(VK_UP);
+  EXPECT_FLOAT_EQ(title_->windowOffset.y, -116);
+}
+
+// A scene that leaves by itself goes on without a click however its effects
+// end: over their time, at once (no duration), or shown at their end state;
+// with text or without.
+class LeaveByItselfTest : public TitleFixture, public testing::WithParamInterface<std::tuple<bool, int32_t, bool>> {};
+
+TEST_P(LeaveByItselfTest, GoesOnWhenItsEffectsEnd) {
+  const auto [instant, duration, text] = GetParam();
+  tav::SceneData jump = Story(L"x", -4);
+  if (!text) jump.messageRows.clear();
+  jump.leaveEffects = true;
+  tav::EffectEntry fade;
+  fade.kind = tav::kEffectFade;
+  fade.colour = 0xFF000000;
+  fade.p1 = 255;
+  fade.duration = duration;
+  jump.effects.push_back(fade);
+  tav::ImageEntry out = Picture(L"b1.png", 10, 10);
+  out.kind = tav::kImageFadeOut;
+  out.fadeDuration = duration;
+  jump.images.push_back(out);
+  Start({Story(L"start"), jump, Story(L"after")});
+  title_->instantEffects = instant;
+  title_->runtimes[0].text->ShowAll();
+  Click(400, 300);  // into the scene that leaves by itself (at once when its effects take no time)
+  ASSERT_GE(title_->current, 1);
+  Frames(40);
+  EXPECT_EQ(title_->current, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(EffectEndings, LeaveByItselfTest,
+                         testing::Combine(testing::Bool(), testing::Values(0, 300), testing::Bool()));
+
+// In a scene without text whose header lets the right button cancel, Space
+// still enters picture view; the right button cancels.
+TEST_F(TitleTest, SpaceEntersPictureViewWhereTheRightButtonCancels) {
+  tav::SceneData cancel = Menu(Button(100, 100, 2));
+  cancel.headerFlagB = true;
+  cancel.cancelScene = 2;
+  Start({cancel, Story(L"b"), Story(L"c")});
+  Tap(VK_SPACE);
+  EXPECT_TRUE(title_->pictureView);
+  Tap(VK_SPACE);
+  EXPECT_FALSE(title_->pictureView);
+  Tap(VK_RBUTTON);
+  EXPECT_FALSE(title_->pictureView);
+  EXPECT_EQ(title_->current, 2);
+}
+
+// An entry's text is a picture only for the buttons that show one while their
+// state holds; a sound name or a slot number is never decoded as an image.
+TEST_F(TitleTest, OnlyStateButtonsLoadTheirTextAsAPicture) {
+  tav::ImageEntry music = Button(100, 100, 18);
+  music.actionText = L"music.ogg";
+  tav::ImageEntry option = Button(100, 200, 24);
+  option.actionText = L"on.png";
+  tav::SceneData menu = Menu(music);
+  menu.images.push_back(option);
+  Start({menu});
+  input_.SetKey(VK_BACK, true);  // Alt + Backspace reloads the scene's pictures
+  input_.SetKey(VK_MENU, true);
+  Frame();
+  input_.SetKey(VK_BACK, false);
+  input_.SetKey(VK_MENU, false);
+  Frame();
+  EXPECT_EQ(tavtest::ReadErrorLog(), "");
+  EXPECT_NE(game_->device.GetTexture(L"on.png"), nullptr);
+  EXPECT_EQ(game_->device.GetTexture(L"music.ogg"), nullptr);
+}
+
+// What a build cut short leaves (fewer quads than image entries) is neither
+// run nor drawn nor hit-tested.
+TEST_F(TitleTest, ASceneWhoseBuildWasCutShortIsNeitherRunNorDrawn) {
+  Start({Menu(Button(100, 100, 2)), Story(L"b")});
+  auto& quads = title_->runtimes[0].entryQuads;
+  quads.clear();
+  quads.shrink_to_fit();
+  Click(150, 120);
+  Frames(10);
+  EXPECT_FALSE(title_->IsEntryDrawn(0));
+  EXPECT_FALSE(title_->autoMode);
+  EXPECT_EQ(title_->current, 0);
+}
+
 }  // namespace
+

@@ -57,7 +57,30 @@ void WriteFlags(JsonWriter& json, const DumpSource& source) {
   json.Key("option").Bool(title->option);
   json.Key("textComplete").Bool(title->textComplete);
   json.Key("quitDialog").Bool(title->quitDialog);
+  json.Key("windowDrag").Bool(title->windowDrag);
   json.EndObject();
+}
+
+void WritePoint(JsonWriter& json, const char* key, QuadPoint point) {
+  json.Key(key).BeginObject();
+  json.Key("x").Number(point.x);
+  json.Key("y").Number(point.y);
+  json.EndObject();
+}
+
+// The display mode, the back buffer it gives and how the configured screen
+// is stretched onto it.
+void WriteDisplay(JsonWriter& json, const DumpSource& source) {
+  const D3DPRESENT_PARAMETERS& present = source.game.device.present;
+  json.Key("windowed").Bool(present.Windowed != 0);
+  json.Key("backBuffer").BeginObject();
+  json.Key("width").UInt(present.BackBufferWidth);
+  json.Key("height").UInt(present.BackBufferHeight);
+  json.EndObject();
+  if (source.title)
+    WritePoint(json, "scale", source.title->scaleFactor);
+  else
+    json.Key("scale").Null();
 }
 
 // The message window: its text, the speaker and how many glyphs have appeared.
@@ -105,16 +128,14 @@ void WriteChannels(JsonWriter& json, const DumpSource& source) {
 void WriteSettings(JsonWriter& json, const DumpSource& source) {
   const CTitle* title = source.title;
   if (!title) {
-    for (const char* key : {"textSpeed", "autoWait", "level", "windowOffset"}) json.Key(key).Null();
+    for (const char* key : {"textSpeed", "autoWait", "level", "windowOffset", "baseOffset"}) json.Key(key).Null();
     return;
   }
   json.Key("textSpeed").UInt(title->textSpeed);
   json.Key("autoWait").UInt(title->autoWait);
   json.Key("level").Number(title->level);
-  json.Key("windowOffset").BeginObject();
-  json.Key("x").Number(title->windowOffset.x);
-  json.Key("y").Number(title->windowOffset.y);
-  json.EndObject();
+  WritePoint(json, "windowOffset", title->windowOffset);
+  WritePoint(json, "baseOffset", title->baseOffset);
 }
 
 // The image entries of the current scene: the picture each shows now (a
@@ -148,7 +169,7 @@ void WriteEntries(JsonWriter& json, const DumpSource& source) {
 }
 
 constexpr Section kSections[] = {
-    WriteCaption, WriteScenes, WriteFlags, WriteMessage, WriteChannels, WriteSettings, WriteEntries,
+    WriteCaption, WriteScenes, WriteFlags, WriteDisplay, WriteMessage, WriteChannels, WriteSettings, WriteEntries,
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "platform/os/KeyMap.h"
 #include "platform/os/LastError.h"
+#include "platform/os/PressLatch.h"
 #include "platform/os/WindowRegistry.h"
 
 namespace tav::os {
@@ -73,6 +74,9 @@ InputSource* InstalledInput() { return installedInput.load(); }
 
 SHORT GetAsyncKeyState(int vk) {
   constexpr SHORT kDown = SHORT(0x8000);
+  // A press that came and went since the last poll counts as down for the
+  // frame that reads it, so that no click is lost between two frames.
+  if (detail::PressNoted(vk)) return kDown;
   if (InputSource* input = installedInput.load()) return input->KeyDown(vk) ? kDown : 0;
   if (!SDL_WasInit(SDL_INIT_VIDEO)) return 0;
   if (IsMouseButton(vk)) return (SDL_GetGlobalMouseState(nullptr, nullptr) & ButtonMask(vk)) ? kDown : 0;

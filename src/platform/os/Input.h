@@ -8,7 +8,8 @@
 
 namespace tav::os {
 
-// 0x8000 while the key or mouse button is down, else 0. Keyboard keys are read
+// 0x8000 while the key or mouse button is down, and for the whole frame after
+// a press that was already released again (PressLatch.h); else 0. Keyboard keys are read
 // from SDL's keyboard state (which follows the focused window and is updated by
 // PeekMessageW); VK_SHIFT, VK_CONTROL and VK_MENU cover both sides; mouse buttons
 // are read from the global mouse state.

@@ -12,6 +12,7 @@
 #include "platform/os/KeyMap.h"
 #include "platform/os/LastError.h"
 #include "platform/os/MessageQueue.h"
+#include "platform/os/PressLatch.h"
 #include "platform/os/SingleInstance.h"
 #include "platform/os/WindowRegistry.h"
 
@@ -73,6 +74,17 @@ void Key(HWND window, int vk, bool down, bool altHeld, bool repeat) {
   Append(window, down ? WM_SYSKEYDOWN : WM_SYSKEYUP, WPARAM(vk), lParam);
 }
 
+int VirtualKeyOfButton(Uint8 button) {
+  switch (button) {
+    case SDL_BUTTON_LEFT: return VK_LBUTTON;
+    case SDL_BUTTON_RIGHT: return VK_RBUTTON;
+    case SDL_BUTTON_MIDDLE: return VK_MBUTTON;
+    case SDL_BUTTON_X1: return VK_XBUTTON1;
+    case SDL_BUTTON_X2: return VK_XBUTTON2;
+    default: return 0;
+  }
+}
+
 void TranslateSdlEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_QUIT:
@@ -94,8 +106,12 @@ void TranslateSdlEvent(const SDL_Event& event) {
       Wheel(detail::FromSdlId(event.wheel.windowID), notches);
       break;
     }
+    case SDL_MOUSEBUTTONDOWN:
+      detail::NotePress(VirtualKeyOfButton(event.button.button));
+      break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
+      if (event.type == SDL_KEYDOWN && !event.key.repeat) detail::NotePress(detail::VirtualKeyOf(event.key.keysym));
       Key(detail::FromSdlId(event.key.windowID), detail::VirtualKeyOf(event.key.keysym), event.type == SDL_KEYDOWN,
           (event.key.keysym.mod & KMOD_ALT) != 0, event.key.repeat != 0);
       break;
@@ -121,6 +137,7 @@ void TranslateScriptedEvent(const InputEvent& event) {
       break;
     case InputEvent::Kind::KeyDown:
     case InputEvent::Kind::KeyUp:
+      if (event.kind == InputEvent::Kind::KeyDown) detail::NotePress(event.value);
       Key(window, event.value, event.kind == InputEvent::Kind::KeyDown, event.altHeld, false);
       break;
   }
@@ -128,6 +145,7 @@ void TranslateScriptedEvent(const InputEvent& event) {
 
 // Turns what happened since the last call into messages.
 void Pump() {
+  detail::ForgetReadPresses();
   InputSource* input = InstalledInput();
   if (SDL_WasInit(SDL_INIT_EVENTS)) {
     SDL_Event event;

@@ -53,6 +53,24 @@ struct StbFree {
   void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
 };
 
+uint32_t BigEndian32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+// Whether a PNG names a transparent colour (a tRNS chunk before its image
+// data). Grey and RGB files with one have alpha once decoded, although they
+// store no alpha channel.
+bool PngHasTransparentColour(const uint8_t* data, size_t size) {
+  size_t at = 8;  // past the signature
+  while (size - at >= 12) {
+    const uint32_t length = BigEndian32(data + at);
+    const uint8_t* type = data + at + 4;
+    if (std::memcmp(type, "tRNS", 4) == 0) return true;
+    if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0) return false;
+    if (length > size - at - 12) return false;
+    at += 12 + size_t(length);
+  }
+  return false;
+}
+
 }  // namespace
 
 bool ReadCodecInfo(const uint8_t* data, size_t size, D3DXIMAGE_INFO& info) {
@@ -70,8 +88,11 @@ bool ReadCodecInfo(const uint8_t* data, size_t size, D3DXIMAGE_INFO& info) {
   info.ImageFileFormat = FileFormatOf(data, size);
   if (info.ImageFileFormat == D3DXIFF_HDR)
     info.Format = D3DFMT_A32B32G32R32F;
+  else if (channels == 2 || channels == 4 ||
+           (info.ImageFileFormat == D3DXIFF_PNG && PngHasTransparentColour(data, size)))
+    info.Format = D3DFMT_A8R8G8B8;
   else
-    info.Format = (channels == 2 || channels == 4) ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    info.Format = D3DFMT_X8R8G8B8;
   return true;
 }
 

@@ -61,7 +61,19 @@ Taps MakeTaps(uint32_t from, uint32_t to, ScaleFilter filter) {
 void PlaceTopLeft(const Image& src, uint32_t width, uint32_t height, Image& out) {
   out.Resize(width, height);
   const uint32_t w = std::min(width, src.width), h = std::min(height, src.height);
-  for (uint32_t y = 0; y < h; ++y) std::memcpy(out.Row(y), src.Row(y), size_t(w) * 4);
+  if (w == 0 || h == 0) return;
+  // Padding columns repeat the picture's edge texels: the near half its
+  // right edge, the far half its left edge, which is the neighbour a
+  // wrapping sampler reaches across. Rows do the same with the bottom and
+  // top edges. Linear filtering then never blends the picture's edges
+  // with texels that are not its own.
+  const uint32_t nearColumns = (width - w + 1) / 2, nearRows = (height - h + 1) / 2;
+  for (uint32_t y = 0; y < h; ++y) {
+    uint8_t* row = out.Row(y);
+    std::memcpy(row, src.Row(y), size_t(w) * 4);
+    for (uint32_t x = w; x < width; ++x) std::memcpy(row + size_t(x) * 4, row + (x - w < nearColumns ? w - 1 : 0) * 4, 4);
+  }
+  for (uint32_t y = h; y < height; ++y) std::memcpy(out.Row(y), out.Row(y - h < nearRows ? h - 1 : 0), size_t(width) * 4);
 }
 
 void Scale(const Image& src, uint32_t width, uint32_t height, ScaleFilter filter, Image& out) {

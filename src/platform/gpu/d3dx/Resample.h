@@ -7,7 +7,9 @@
 namespace tav::gpu::d3dx {
 
 // `src` unscaled in the top-left of a width x height picture; texels beyond it
-// are transparent black, and parts of `src` beyond the picture are cut off.
+// repeat its edges (the near half of the padding the right or bottom edge, the
+// far half the left or top edge), and parts of `src` beyond the picture are
+// cut off.
 void PlaceTopLeft(const Image& src, uint32_t width, uint32_t height, Image& out);
 
 enum class ScaleFilter {

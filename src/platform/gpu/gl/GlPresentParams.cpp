@@ -4,6 +4,7 @@
 
 #include "platform/gpu/gl/GlFormats.h"
 #include "platform/os/Window.h"
+#include "platform/os/WindowRegistry.h"
 
 namespace tav::gpu::gl {
 
@@ -11,10 +12,16 @@ namespace {
 constexpr UINT kMaxBackBuffers = 30;
 }
 
-bool DesktopMode(D3DDISPLAYMODE& mode) {
+bool DesktopMode(D3DDISPLAYMODE& mode, SDL_Window* on) {
   if (!os::StartVideo()) return false;
+  if (!on) {
+    HWND engine = os::detail::EngineWindow();
+    on = engine ? engine->Sdl() : nullptr;
+  }
+  int display = on ? SDL_GetWindowDisplayIndex(on) : 0;
+  if (display < 0) display = 0;
   SDL_DisplayMode desktop;
-  if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0) return false;
+  if (SDL_GetDesktopDisplayMode(display, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0) return false;
   mode.Width = UINT(desktop.w);
   mode.Height = UINT(desktop.h);
   mode.RefreshRate = UINT(desktop.refresh_rate > 0 ? desktop.refresh_rate : 0);
@@ -80,9 +87,10 @@ HRESULT ApplyWindowMode(D3DPRESENT_PARAMETERS& params) {
     }
     return S_OK;
   }
-  // Full screen covers the desktop in its own mode; the back buffer matches it.
+  // Full screen covers the desktop of the window's display in its own mode;
+  // the back buffer matches it.
   D3DDISPLAYMODE desktop;
-  if (!DesktopMode(desktop)) return D3DERR_NOTAVAILABLE;
+  if (!DesktopMode(desktop, window)) return D3DERR_NOTAVAILABLE;
   if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return D3DERR_NOTAVAILABLE;
   params.BackBufferWidth = desktop.Width;
   params.BackBufferHeight = desktop.Height;

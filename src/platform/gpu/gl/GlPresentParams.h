@@ -1,13 +1,17 @@
 #pragma once
 // Checking and completing the presentation parameters of CreateDevice(Ex) and
 // Reset(Ex), and putting the window into the mode they ask for.
+#include <SDL.h>
+
 #include "platform/gpu/D3D9Types.h"
 #include "platform/gpu/gl/GlProbe.h"
 
 namespace tav::gpu::gl {
 
-// The desktop mode of display 0; false when the video system cannot tell.
-bool DesktopMode(D3DDISPLAYMODE& mode);
+// The desktop mode of the display the window `on` stands on; without a
+// window, of the display the engine window stands on (display 0 before there
+// is one). False when the video system cannot tell.
+bool DesktopMode(D3DDISPLAYMODE& mode, SDL_Window* on = nullptr);
 
 // Checks `params` (FLIPEX only on a device of the Ex path; when `modeRecord`,
 // as CreateDeviceEx and ResetEx do, a full-screen mode record is required for
