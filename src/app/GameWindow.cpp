@@ -121,10 +121,12 @@ bool CreateGameWindow(HICON smallIcon, const std::wstring& title, CGame& game, i
 namespace {
 
 // Gives the device the mode its presentation parameters now hold: every
-// restorable object is released, the device reset, then all re-made.
+// restorable object is released, the device reset, then all re-made. A
+// device that the reset found lost is re-made by the frames' device step.
 bool ResetForMode(CGame& game) {
   std::vector<CRestore*> restorables = game.RestorableList();
-  return game.device.ReleaseForReset(restorables) && game.device.RestoreAfterReset(restorables, game.afterReset);
+  return game.device.ReleaseForReset(restorables) &&
+         (game.device.state != DeviceState::Ok || game.device.RestoreAfterReset(restorables, game.afterReset));
 }
 
 // Places the window for the mode: centred at its client size in window
