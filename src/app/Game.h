@@ -24,9 +24,22 @@ struct SceneTask {
   const DeviceState* state = nullptr;
 };
 
+// What the window procedure learns for the scene.
+struct WindowInput {
+  // The last wheel rotation (120 per notch, positive away from the user); the
+  // scene reads it and writes 0 back.
+  int32_t wheelDelta = 0;
+  // Raised by the close box and Alt+F4; the quit dialog asks and clears it.
+  bool closeRequested = false;
+};
+
 class CGame {
  public:
   HWND window = nullptr;
+  WindowInput input;
+  // The client size the window keeps in window mode.
+  int clientWidth = 0;
+  int clientHeight = 0;
   MSG message{};
   std::wstring className;
   std::function<bool()> frame;

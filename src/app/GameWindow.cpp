@@ -10,32 +10,24 @@
 
 namespace tav {
 
-int32_t wheelDelta = 0;
-bool closeRequested = false;
-
-// The client size the window keeps in window mode.
-static int clientWidth = 0;
-static int clientHeight = 0;
-
 LRESULT GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  CGame* game = reinterpret_cast<CGame*>(os::GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (message) {
     case WM_MOUSEWHEEL:
-      wheelDelta = int16_t(HIWORD(wParam));
+      if (game) game->input.wheelDelta = int16_t(HIWORD(wParam));
       break;
     case WM_CLOSE:
       // Only a request: the quit dialog asks the player first.
-      closeRequested = true;
+      if (game) game->input.closeRequested = true;
       return 0;
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
     case WM_TIMER:
       return 0;  // Alt and F10 never open a system menu
     case kDestroyGameWindow:
-      GetGame();
       os::DestroyWindow(window);
       return 0;
     case WM_DESTROY:
-      GetGame();
       os::PostQuitMessage(0);
       return 0;
     default:
@@ -93,8 +85,9 @@ bool CreateGameWindow(HICON smallIcon, const std::wstring& title, CGame& game, i
   }
   game.window = window;
   game.className = title;
-  clientWidth = width;
-  clientHeight = height;
+  game.clientWidth = width;
+  game.clientHeight = height;
+  os::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&game));
 
   if (windowed) {
     RECT rect;
@@ -131,11 +124,12 @@ bool ResetForMode(CGame& game) {
 
 // Places the window for the mode: centred at its client size in window
 // mode, over the whole display in full screen.
-bool PlaceWindow(HWND window, bool windowed) {
+bool PlaceWindow(const CGame& game, bool windowed) {
+  HWND window = game.window;
   if (!windowed) return os::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_FRAMECHANGED);
   RECT rect;
   int x, y;
-  return CentredRect(clientWidth, clientHeight, rect, x, y) &&
+  return CentredRect(game.clientWidth, game.clientHeight, rect, x, y) &&
          os::SetWindowPos(window, HWND_NOTOPMOST, x, y, rect.right - rect.left, rect.bottom - rect.top,
                           SWP_SHOWWINDOW | SWP_FRAMECHANGED);
 }
@@ -161,10 +155,10 @@ bool ApplyWindowMode(CGame& game) {
     // back to the mode it had a moment ago. When even that fails the device
     // is lost, which the next frames retry, or failed, which ends the game.
     device.BuildPresentParams();
-    if (SetStyle(game.window, StyleFor(!windowed)) && ResetForMode(game)) PlaceWindow(game.window, !windowed);
+    if (SetStyle(game.window, StyleFor(!windowed)) && ResetForMode(game)) PlaceWindow(game, !windowed);
     return false;
   }
-  if (!PlaceWindow(game.window, windowed)) {
+  if (!PlaceWindow(game, windowed)) {
     LogLastError();
     return false;
   }

@@ -9,17 +9,12 @@ namespace tav {
 
 class CGame;
 
-// The last wheel rotation (120 per notch, positive away from the user); the
-// scene reads it and writes 0 back.
-extern int32_t wheelDelta;
-// Raised by the close box and Alt+F4; the quit dialog asks and clears it.
-extern bool closeRequested;
-
 // The message that destroys the game window; the quit dialog posts it.
 inline constexpr UINT kDestroyGameWindow = WM_APP + 1;
 
 inline constexpr LONG kWindowedStyle = LONG(WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
 
+// Writes what it learns into the input record of the game that made the window.
 LRESULT GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // False when another copy runs (it is brought forward) or the window or the

@@ -1,10 +1,8 @@
 #include "app/RenderStates.h"
 
-#include "app/Game.h"
+#include "platform/gpu/D3D9.h"
 
 namespace tav {
-
-void ApplyDefaultRenderStates() { ApplyDefaultRenderStates(GetGame().device.Device()); }
 
 void ApplyDefaultRenderStates(IDirect3DDevice9* device) {
   if (!device) return;

@@ -18,7 +18,6 @@
 
 namespace tav {
 
-void* gameWindowHandle = nullptr;
 
 namespace {
 
@@ -69,12 +68,11 @@ bool StartUp() {
     return false;
   }
   os::SetWindowTextW(game.window, L"Now Loading .0%");
-  ApplyDefaultRenderStates();
-  game.SetAfterReset([] {
-    ApplyDefaultRenderStates();
+  ApplyDefaultRenderStates(game.device.Device());
+  game.SetAfterReset([&game] {
+    ApplyDefaultRenderStates(game.device.Device());
     return true;
   });
-  gameWindowHandle = game.window;
 
   game.device.clearFlags = D3DCLEAR_TARGET;
   game.device.clearColour = 0;

@@ -13,7 +13,4 @@ void OfferGraphicsDriverHelp();
 // Every start-up step up to the message loop. False ends the program quietly.
 bool StartUp();
 
-// The window created by start-up.
-extern void* gameWindowHandle;
-
 }  // namespace tav

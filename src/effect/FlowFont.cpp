@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "app/ErrorLog.h"
-#include "app/Game.h"
+#include "gfx/BaseD3D.h"
 #include "effect/Colour.h"
 #include "platform/os/Clock.h"
 
@@ -17,8 +17,6 @@ const TextureSize* SizeOf(CBaseD3D* device, const CFont& sprite) {
 }
 
 }  // namespace
-
-bool CFlowFont::Create(std::span<const std::wstring> names) { return Create(names, &GetGame().device); }
 
 bool CFlowFont::Create(std::span<const std::wstring> names, CBaseD3D* d3d) {
   // Built aside and swapped in, so a failure never leaves sprites missing

@@ -18,10 +18,9 @@ namespace tav::effect {
 
 class CFlowFont {
  public:
-  // One sprite per name, each showing the texture of that name, on the game
-  // object's device or on `d3d`. Replaces whatever the object held; on failure
-  // it holds nothing (logged, false).
-  bool Create(std::span<const std::wstring> names);
+  // One sprite per name, each showing the texture of that name, on `d3d`.
+  // Replaces whatever the object held; on failure it holds nothing (logged,
+  // false).
   bool Create(std::span<const std::wstring> names, CBaseD3D* d3d);
 
   // Begins the reveal: character 0 at once, each later one `intervalMs` after

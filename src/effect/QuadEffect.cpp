@@ -1,10 +1,8 @@
 #include "effect/QuadEffect.h"
 
-#include "app/Game.h"
+#include "gfx/BaseD3D.h"
 
 namespace tav::effect {
-
-bool CQuadEffect::Init() { return Init(&GetGame().device); }
 
 bool CQuadEffect::Init(CBaseD3D* d3d) {
   device = d3d;

@@ -18,8 +18,6 @@ class CQuadEffect {
  public:
   virtual ~CQuadEffect() = default;
 
-  // Puts the quad on the game object's device.
-  bool Init();
   // Puts the quad on `d3d`, gives it `textureName` (when set) with its size,
   // and chooses the draw path; the result is the path detection's.
   bool Init(CBaseD3D* d3d);

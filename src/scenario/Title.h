@@ -44,8 +44,7 @@ struct SoundChannel {
 
 class CTitle : public tav::CScene {
  public:
-  // Drives `game`'s device and text registry (the game object by default).
-  CTitle();
+  // Drives `game`'s device, text registry and window input.
   explicit CTitle(tav::CGame& game);
   ~CTitle() override;
 

@@ -38,14 +38,16 @@ void CTitle::Update() {
   if (!SceneReady()) return;
   ReadFrameInput();
   const tav::ChordRequests chords = tav::PollChords(keys, now_, windowActive);
-  if (chords.flipClose) tav::closeRequested = !tav::closeRequested;
-  if (chords.close) tav::closeRequested = true;
+  tav::WindowInput& input = game.input;
+  if (chords.flipClose) input.closeRequested = !input.closeRequested;
+  if (chords.close) input.closeRequested = true;
   // While the quit dialog is open only the dialog runs.
-  quitDialog = tav::closeRequested;
+  quitDialog = input.closeRequested;
   if (quitDialog) {
-    quit.Frame(game.window, scaleFactor, mouseX, mouseY, windowActive, edges_[tav::kKeyLeftButton], now_);
-    tav::wheelDelta = 0;
-    quitDialog = tav::closeRequested;
+    quit.Frame(game.window, input.closeRequested, scaleFactor, mouseX, mouseY, windowActive,
+               edges_[tav::kKeyLeftButton], now_);
+    input.wheelDelta = 0;
+    quitDialog = input.closeRequested;
     return;
   }
   if (chords.toggleWindowMode && game.window) SwitchDisplayMode();
@@ -116,8 +118,8 @@ void CTitle::HandleKeys() {
     EnterPictureView(true);
     return;
   }
-  if (!windowDrag && (tav::wheelDelta > 0 || edges_[tav::kKeyPageUp])) {
-    tav::wheelDelta = 0;
+  if (!windowDrag && (game.input.wheelDelta > 0 || edges_[tav::kKeyPageUp])) {
+    game.input.wheelDelta = 0;
     backlogOpen = true;
     skipMode = false;
     return;
@@ -155,8 +157,8 @@ void CTitle::HandleKeys() {
     Advance();
     return;
   }
-  if (tav::wheelDelta < 0) {
-    tav::wheelDelta = 0;
+  if (game.input.wheelDelta < 0) {
+    game.input.wheelDelta = 0;
     Advance();
     return;
   }
@@ -218,9 +220,9 @@ void CTitle::PictureViewInput() {
     EnterPictureView(false);
     return;
   }
-  if (tav::wheelDelta > 0 || tav::RepeatGate(*keys[tav::kKeyUp], now_)) zoom = std::min(8.0f, zoom + 0.25f);
-  if (tav::wheelDelta < 0 || tav::RepeatGate(*keys[tav::kKeyDown], now_)) zoom = std::max(1.0f, zoom - 0.25f);
-  tav::wheelDelta = 0;
+  if (game.input.wheelDelta > 0 || tav::RepeatGate(*keys[tav::kKeyUp], now_)) zoom = std::min(8.0f, zoom + 0.25f);
+  if (game.input.wheelDelta < 0 || tav::RepeatGate(*keys[tav::kKeyDown], now_)) zoom = std::max(1.0f, zoom - 0.25f);
+  game.input.wheelDelta = 0;
   if (tav::RepeatGate(*keys[tav::kKeyLeft], now_) || tav::RepeatGate(*keys[tav::kKeyRight], now_))
     flipAngle = flipAngle == 0.0f ? std::numbers::pi_v<float> : 0.0f;
   // The picture turns and grows about the middle of the configured screen;

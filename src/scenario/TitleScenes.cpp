@@ -22,8 +22,6 @@ float Clamp01(float v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
 
 }  // namespace
 
-CTitle::CTitle() : CTitle(tav::GetGame()) {}
-
 CTitle::CTitle(tav::CGame& owner) : keys(tav::MakeKeyTable()), game(owner) {
   autoWait = config.autoWaitMaximum / 2;
   textSpeed = config.speedMaximum / 2;
@@ -229,7 +227,7 @@ void CTitle::LeaveScene() {
   EndWindowDrag();
   ReleaseRuntime(previous);
   ClearText();
-  tav::wheelDelta = 0;
+  game.input.wheelDelta = 0;
   // The press that left the scene is used up: the next scene must not take
   // it for a click on one of its buttons.
   edges_.fill(false);

@@ -43,8 +43,8 @@ void CQuitDialog::Show(CQuad& quad, const wchar_t* image) {
   if (quad.textureName != image) quad.SetTextureName(image);
 }
 
-void CQuitDialog::Frame(HWND window, QuadPoint scale, float mouseX, float mouseY, bool active, bool pressEdge,
-                        uint32_t now) {
+void CQuitDialog::Frame(HWND window, bool& closeRequested, QuadPoint scale, float mouseX, float mouseY, bool active,
+                        bool pressEdge, uint32_t now) {
   if (!placed) {
     POINT target{int((yesPosition.x + 8) * scale.x), int((yesPosition.y + 8) * scale.y)};
     os::ClientToScreen(window, &target);

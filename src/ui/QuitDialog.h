@@ -18,9 +18,10 @@ class CQuitDialog {
   void Attach(CBaseD3D* d3d, float width, float height);
   // One frame while the dialog is open. `scale` is the window's size over the
   // configured size; the mouse is in configured screen space; `pressEdge` is
-  // the left button's press edge of this frame. Yes posts the message that
-  // destroys `window`; `onYes` runs first (the per-user files are written there).
-  void Frame(HWND window, QuadPoint scale, float mouseX, float mouseY, bool active, bool pressEdge, uint32_t now);
+  // the left button's press edge of this frame. Yes and no clear
+  // `closeRequested`; yes then posts the message that destroys `window`.
+  void Frame(HWND window, bool& closeRequested, QuadPoint scale, float mouseX, float mouseY, bool active,
+             bool pressEdge, uint32_t now);
   void Draw();
 
   CQuad panel, yes, no;

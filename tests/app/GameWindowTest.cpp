@@ -50,16 +50,16 @@ class GameWindowTest : public testing::Test {
 TEST_F(GameWindowTest, TheProcedureHandlesCloseWheelSystemKeysAndTheDestroyMessage) {
   ASSERT_TRUE(tav::CreateGameWindow(nullptr, L"Window Test", *game_, 320, 240, true, nullptr));
   HWND window = game_->window;
-  tav::closeRequested = false;
+  game_->input.closeRequested = false;
   EXPECT_EQ(tav::GameWindowProc(window, WM_CLOSE, 0, 0), 0);
-  EXPECT_TRUE(tav::closeRequested);  // only a request: the window stays
+  EXPECT_TRUE(game_->input.closeRequested);  // only a request: the window stays
   RECT client;
   EXPECT_TRUE(tav::os::GetClientRect(window, &client));
 
   tav::GameWindowProc(window, WM_MOUSEWHEEL, WPARAM(uint16_t(-240)) << 16, 0);
-  EXPECT_EQ(tav::wheelDelta, -240);
+  EXPECT_EQ(game_->input.wheelDelta, -240);
   tav::GameWindowProc(window, WM_MOUSEWHEEL, WPARAM(120) << 16, 0);
-  EXPECT_EQ(tav::wheelDelta, 120);
+  EXPECT_EQ(game_->input.wheelDelta, 120);
   EXPECT_EQ(tav::GameWindowProc(window, WM_SYSKEYDOWN, VK_MENU, 0), 0);
   EXPECT_EQ(tav::GameWindowProc(window, WM_ACTIVATE, WA_INACTIVE, 0), 0);
 

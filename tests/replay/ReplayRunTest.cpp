@@ -132,9 +132,9 @@ TEST_F(ReplayRunTest, CloseAndWheelArriveAsWindowMessages) {
   RunResult result = Run("10000 wheel 60\n10016 close\n10032 end\n");
   EXPECT_EQ(result.end, RunEnd::ScriptDone);
   EXPECT_EQ(result.frames, 3u);
-  EXPECT_EQ(tav::wheelDelta, 60);  // finer than a notch, as written; no scene took it
-  EXPECT_TRUE(tav::closeRequested);
-  tav::wheelDelta = 0;
+  EXPECT_EQ(game_->input.wheelDelta, 60);  // finer than a notch, as written; no scene took it
+  EXPECT_TRUE(game_->input.closeRequested);
+  game_->input.wheelDelta = 0;
 }
 
 TEST_F(ReplayRunTest, EndStopsTheRunBeforeLaterCommands) {

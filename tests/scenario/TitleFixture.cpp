@@ -81,8 +81,6 @@ void TitleFixture::SetUp() {
                                     600, true, nullptr))
       << ReadErrorLog();
   input_.Activate();
-  tav::closeRequested = false;
-  tav::wheelDelta = 0;
 }
 
 void TitleFixture::TearDown() {
@@ -94,7 +92,6 @@ void TitleFixture::TearDown() {
   tav::direct3D.reset();
   tav::ResStore = tav::ArchiveStore();
   tav::config = savedConfig_;
-  tav::closeRequested = false;
   std::filesystem::current_path(saved_);
 }
 

@@ -29,7 +29,7 @@ TEST_F(TitleTest, AnEntryWithoutASecondImageNeverReacts) {
 TEST_F(TitleTest, ASceneWithNextMinusTwoAndNoButtonNeverAdvances) {
   Start({Menu(Picture(L"b1.png", 0, 0)), Story(L"never")});
   Click(400, 300);
-  tav::wheelDelta = -120;
+  game_->input.wheelDelta = -120;
   Frame();
   Tap(VK_NEXT);
   input_.SetKey(VK_CONTROL, true);
@@ -275,14 +275,14 @@ TEST_F(TitleTest, PictureViewZoomsBetweenOneAndEight) {
   Tap(VK_SPACE);
   ASSERT_TRUE(title_->pictureView);
   for (int i = 0; i < 40; ++i) {
-    tav::wheelDelta = 120;
+    game_->input.wheelDelta = 120;
     Frame();
   }
   EXPECT_FLOAT_EQ(title_->zoom, 8.0f);
   EXPECT_FLOAT_EQ(title_->runtimes[0].entryQuads[0]->scale.x, 8.0f);
   EXPECT_FLOAT_EQ(title_->runtimes[0].entryQuads[1]->scale.x, 1.0f);  // not the message window
   for (int i = 0; i < 40; ++i) {
-    tav::wheelDelta = -120;
+    game_->input.wheelDelta = -120;
     Frame();
   }
   EXPECT_FLOAT_EQ(title_->zoom, 1.0f);
@@ -342,13 +342,13 @@ TEST_F(TitleTest, StateButtonsShowTheirOnImage) {
 TEST_F(TitleTest, EscapeOpensAndClosesTheQuitRequestAndNothingElseRuns) {
   Start({Story(L"a"), Story(L"b")});
   Tap(VK_ESCAPE);
-  EXPECT_TRUE(tav::closeRequested);
+  EXPECT_TRUE(game_->input.closeRequested);
   EXPECT_TRUE(title_->quitDialog);
   Click(400, 300);
   Click(400, 300);
   EXPECT_EQ(title_->current, 0);
   Tap(VK_ESCAPE);
-  EXPECT_FALSE(tav::closeRequested);
+  EXPECT_FALSE(game_->input.closeRequested);
 }
 
 // One press does one thing: the click that leaves a scene is not also a click

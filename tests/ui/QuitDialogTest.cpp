@@ -60,7 +60,7 @@ TEST_F(QuitDialogTest, TheCursorGlidesToYesAndNoReturnsToTheSceneAsItWas) {
   EXPECT_EQ(title_->current, 0);
 
   Click(500, 360);  // no
-  EXPECT_FALSE(tav::closeRequested);
+  EXPECT_FALSE(game_->input.closeRequested);
   EXPECT_FALSE(title_->quitDialog);
   EXPECT_FALSE(DestroyPosted());
   EXPECT_EQ(title_->current, 0);
@@ -90,7 +90,7 @@ TEST_F(QuitDialogTest, YesQuitsAHundredMillisecondsAfterThePressEvenWhenReleased
   EXPECT_FALSE(DestroyPosted());
   Frames(3);
   EXPECT_TRUE(DestroyPosted());
-  EXPECT_FALSE(tav::closeRequested);
+  EXPECT_FALSE(game_->input.closeRequested);
 }
 
 TEST_F(QuitDialogTest, AnInactiveWindowTakesNoPressButStillGlides) {
@@ -111,9 +111,9 @@ TEST_F(QuitDialogTest, EscapeOpensAndClosesItAndASecondCloseChangesNothing) {
   Tap(VK_ESCAPE);
   EXPECT_TRUE(title_->quitDialog);
   CloseBox();
-  EXPECT_TRUE(tav::closeRequested);
+  EXPECT_TRUE(game_->input.closeRequested);
   Tap(VK_ESCAPE);
-  EXPECT_FALSE(tav::closeRequested);
+  EXPECT_FALSE(game_->input.closeRequested);
   Frame();
   EXPECT_FALSE(title_->quitDialog);
 }

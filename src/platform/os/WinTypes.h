@@ -168,6 +168,9 @@ constexpr int CW_USEDEFAULT = int(0x80000000);
 // SetWindowLongW / GetWindowLongW.
 constexpr int GWL_STYLE = -16;
 constexpr int GWL_EXSTYLE = -20;
+// SetWindowLongPtrW / GetWindowLongPtrW.
+using LONG_PTR = intptr_t;
+constexpr int GWLP_USERDATA = -21;
 
 // SetWindowPos.
 constexpr UINT SWP_NOSIZE = 0x0001;

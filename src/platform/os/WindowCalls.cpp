@@ -35,6 +35,7 @@ struct WindowRecord {
   std::wstring caption;
   DWORD style = 0;
   DWORD exStyle = 0;
+  LONG_PTR userData = 0;
   uint64_t serial = 0;
   bool live = true;
   bool destroying = false;
@@ -384,6 +385,32 @@ LONG GetWindowLongW(HWND window, int index) {
   if (index == GWL_EXSTYLE) return LONG(record->exStyle);
   SetLastError(EINVAL);
   return 0;
+}
+
+LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
+  SetLastError(0);
+  std::lock_guard lock(Reg().mutex);
+  WindowRecord* record = OwnRecord(window);
+  if (!record) return 0;
+  if (index != GWLP_USERDATA) {
+    SetLastError(EINVAL);
+    return 0;
+  }
+  const LONG_PTR previous = record->userData;
+  record->userData = value;
+  return previous;
+}
+
+LONG_PTR GetWindowLongPtrW(HWND window, int index) {
+  SetLastError(0);
+  std::lock_guard lock(Reg().mutex);
+  WindowRecord* record = OwnRecord(window);
+  if (!record) return 0;
+  if (index != GWLP_USERDATA) {
+    SetLastError(EINVAL);
+    return 0;
+  }
+  return record->userData;
 }
 
 BOOL AdjustWindowRectEx(RECT* rect, DWORD, BOOL, DWORD) {

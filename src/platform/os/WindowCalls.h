@@ -31,6 +31,10 @@ BOOL DestroyWindow(HWND window);
 // error is cleared on success, so a previous value of 0 can be told apart).
 LONG SetWindowLongW(HWND window, int index, LONG value);
 LONG GetWindowLongW(HWND window, int index);
+// GWLP_USERDATA only: a value the window keeps for its owner (0 at first).
+// Returns the previous value; 0 with the last error set on failure.
+LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value);
+LONG_PTR GetWindowLongPtrW(HWND window, int index);
 
 // SDL sizes and places the client area and the window manager adds the frame
 // outside it, so the outer rectangle of a client rectangle is the client
