@@ -19,7 +19,7 @@
 #include <zlib.h>
 
 #include "BenchSupport.h"
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "platform/os/Locale.h"
 #include "platform/os/Threads.h"
 #include "res/ArchiveStore.h"

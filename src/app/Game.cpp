@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "res/Stores.h"
 #include "text/TexString.h"
 

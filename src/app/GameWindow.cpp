@@ -1,6 +1,6 @@
 #include "app/GameWindow.h"
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "app/Game.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Input.h"

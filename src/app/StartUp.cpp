@@ -1,7 +1,7 @@
 #include "app/StartUp.h"
 
 #include "app/Config.h"
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "app/Game.h"
 #include "app/GameWindow.h"
 #include "app/RenderStates.h"

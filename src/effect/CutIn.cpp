@@ -1,6 +1,6 @@
 #include "effect/CutIn.h"
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "gfx/BaseD3D.h"
 
 namespace tav::effect {

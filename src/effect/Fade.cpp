@@ -1,6 +1,6 @@
 #include "effect/Fade.h"
 
-#include "effect/Colour.h"
+#include "core/Colour.h"
 
 namespace tav::effect {
 

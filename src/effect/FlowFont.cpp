@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "gfx/BaseD3D.h"
-#include "effect/Colour.h"
+#include "core/Colour.h"
 #include "platform/os/Clock.h"
 
 namespace tav::effect {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Tween.h"
+#include "core/Tween.h"
 #include "gfx/Quad.h"
 #include "platform/gpu/D3D9Types.h"
 #include "text/Font.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Tween.h"
+#include "core/Tween.h"
 #include "gfx/Quad.h"
 
 class CBaseD3D;

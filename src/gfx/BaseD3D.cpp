@@ -2,10 +2,10 @@
 
 #include <exception>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "gfx/DeviceObject.h"
 #include "res/Stores.h"
-#include "res/UserFolder.h"
+#include "core/UserFolder.h"
 
 namespace tav {
 

@@ -4,7 +4,7 @@
 #include <system_error>
 #include <thread>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "gfx/BaseD3D.h"
 #include "gfx/DeviceObject.h"
 #include "platform/gpu/DxDiag.h"

@@ -1,6 +1,6 @@
 // Drawing a quad's snapshot: binds only what differs from the device's record
 // of the last draw, then one user-pointer draw of two triangles.
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "gfx/BaseD3D.h"
 #include "gfx/Quad.h"
 

@@ -4,7 +4,7 @@
 #include <exception>
 #include <string>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "gfx/BaseD3D.h"
 #include "gfx/DeviceObject.h"
 #include "platform/gpu/D3DX.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "gfx/BaseD3D.h"
 #include "gfx/DeviceObject.h"
 #include "gfx/TextureMath.h"

@@ -8,7 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "platform/os/LastError.h"
 #include "platform/os/Locale.h"
 #include "platform/os/MappedFile.h"

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "app/Config.h"
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "app/Game.h"
 #include "platform/os/Input.h"
 #include "scenario/SpeakerLine.h"

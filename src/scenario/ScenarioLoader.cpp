@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "platform/os/Clock.h"
 #include "platform/os/WindowCalls.h"
 #include "res/ArchiveStore.h"

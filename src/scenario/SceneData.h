@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Tween.h"
+#include "core/Tween.h"
 
 namespace tav {
 

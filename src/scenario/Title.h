@@ -11,7 +11,7 @@
 
 #include "app/Keys.h"
 #include "app/Scene.h"
-#include "app/Tween.h"
+#include "core/Tween.h"
 #include "effect/CutIn.h"
 #include "effect/Fade.h"
 #include "effect/FlowFont.h"

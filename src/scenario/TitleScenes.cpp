@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/Config.h"
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "app/Game.h"
 #include "app/GameWindow.h"
 #include "audio/SoundCommands.h"

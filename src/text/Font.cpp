@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 
 namespace tav {
 

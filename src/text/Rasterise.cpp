@@ -1,7 +1,7 @@
 #include <cstring>
 #include <exception>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "gfx/BaseD3D.h"
 #include "gfx/TextureMath.h"
 #include "text/TexString.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "gfx/BaseD3D.h"
 #include "gfx/DeviceObject.h"
 

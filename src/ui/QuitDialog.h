@@ -4,7 +4,7 @@
 // it was. It is open while the process-wide close request is raised.
 #include <cstdint>
 
-#include "app/Tween.h"
+#include "core/Tween.h"
 #include "gfx/Quad.h"
 
 class CBaseD3D;

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "app/Config.h"
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "app/Game.h"
 #include "platform/os/WindowCalls.h"
 #include "res/Stores.h"

@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "platform/os/ErrorText.h"
 #include "platform/os/LastError.h"
-#include "res/UserFolder.h"
+#include "core/UserFolder.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Tween.h"
+#include "core/Tween.h"
 #include "platform/fake/FakeClock.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "platform/gpu/d3dx/ImageFile.h"
 #include "platform/os/Locale.h"
 #include "res/PacFormat.h"

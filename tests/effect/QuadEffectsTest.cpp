@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "effect/Colour.h"
+#include "core/Colour.h"
 #include "effect/CutIn.h"
 #include "effect/Fade.h"
 #include "effect/Peephole.h"

@@ -7,7 +7,7 @@
 #include "gfx/GfxFixture.h"
 #include "platform/gpu/DxDiag.h"
 #include "platform/gpu/RefCounted.h"
-#include "res/UserFolder.h"
+#include "core/UserFolder.h"
 
 namespace {
 

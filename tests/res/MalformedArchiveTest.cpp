@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "res/ArchiveStore.h"
 #include "support/PacBuilder.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "scenario/CommandLine.h"
 #include "scenario/ScenarioLoader.h"
 #include "scenario/ScenarioTestSupport.h"

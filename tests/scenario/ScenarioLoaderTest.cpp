@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "os/OsTestSupport.h"
 #include "platform/os/Clock.h"
 #include "platform/os/WindowCalls.h"

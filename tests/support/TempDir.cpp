@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "platform/os/Locale.h"
-#include "res/UserFolder.h"
+#include "core/UserFolder.h"
 
 namespace tavtest {
 

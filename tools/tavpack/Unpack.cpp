@@ -8,7 +8,7 @@
 
 #include "Commands.h"
 #include "OutputFile.h"
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 #include "platform/os/LastError.h"
 #include "platform/os/Locale.h"
 #include "platform/os/MappedFile.h"

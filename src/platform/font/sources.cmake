@@ -1,5 +1,5 @@
 # The GDI text substitute over FreeType and fontconfig.
-target_sources(tavri_engine PRIVATE
+target_sources(tavri_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FaceCache.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FontModule.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FreeTypeFont.cpp

@@ -1,5 +1,5 @@
 # The D3DX substitute: image loading, texture helpers and HLSL compilation.
-target_sources(tavri_engine PRIVATE
+target_sources(tavri_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Buffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DdsReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DxtDecode.cpp
@@ -20,7 +20,7 @@ find_package(Threads REQUIRED)
 find_package(glslang CONFIG REQUIRED)
 find_package(spirv_cross_core CONFIG REQUIRED)
 find_package(spirv_cross_glsl CONFIG REQUIRED)
-target_link_libraries(tavri_engine PUBLIC
+target_link_libraries(tavri_platform PUBLIC
   glslang::glslang glslang::SPIRV glslang::glslang-default-resource-limits spirv-cross-glsl)
 # The installed glslang is built with its HLSL front end; this exposes the
 # HLSL-only parts of its headers to the compiler's source.

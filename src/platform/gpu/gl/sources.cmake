@@ -1,5 +1,5 @@
 # The OpenGL backend of the Direct3D 9 substitute.
-target_sources(tavri_engine PRIVATE
+target_sources(tavri_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/GlCore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlDevice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlDeviceDraw.cpp

@@ -1,4 +1,4 @@
-#include "app/ErrorLog.h"
+#include "core/ErrorLog.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,7 +10,7 @@
 #include "platform/os/LastError.h"
 #include "platform/os/Locale.h"
 #include "platform/os/Paths.h"
-#include "res/UserFolder.h"
+#include "core/UserFolder.h"
 
 namespace tav {
 

@@ -1,4 +1,4 @@
-#include "effect/Colour.h"
+#include "core/Colour.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "res/UserFolder.h"
+#include "core/UserFolder.h"
 
 #include "platform/os/Paths.h"
 

@@ -1,4 +1,4 @@
-#include "app/Tween.h"
+#include "core/Tween.h"
 
 #include "platform/os/Clock.h"
 
