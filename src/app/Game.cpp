@@ -4,7 +4,6 @@
 
 #include "core/ErrorLog.h"
 #include "res/Stores.h"
-#include "text/TexString.h"
 
 namespace tav {
 
@@ -53,9 +52,7 @@ bool CGame::LoadTexture(const std::wstring& name) {
 }
 
 std::vector<CRestore*> CGame::RestorableList() {
-  std::vector<CRestore*> list;
-  for (auto& [name, text] : texts) list.push_back(text.get());
-  return list;
+  return texts.Restorables();
 }
 
 bool CGame::Frame() {

@@ -12,8 +12,7 @@
 #include "gfx/BaseD3D.h"
 #include "gfx/NamedStore.h"
 #include "platform/os/WinTypes.h"
-
-class CTexString;
+#include "text/TextRegistry.h"
 
 namespace tav {
 
@@ -48,9 +47,7 @@ class CGame {
   std::unordered_map<std::wstring, std::shared_ptr<CScene>> scenes;
   const DeviceState* taskState = nullptr;
   CBaseD3D device;
-  // The text registry: every text texture by name, in the order made, which
-  // is the order they are rebuilt in after a device reset.
-  NamedStore<std::shared_ptr<CTexString>> texts;
+  CTextRegistry texts{device};
   std::function<bool()> afterReset;
 
   // Takes ownership of `scene`; false (and the scene deleted) when the name is
@@ -64,14 +61,10 @@ class CGame {
   // False for an empty name, a name already holding a texture, or an image
   // that is not in the archive or cannot be loaded.
   bool LoadTexture(const std::wstring& name);
-  // `text` at `size` pixels as the texture `name`, registered under that
-  // name. False, changing nothing, when the name is registered already or
-  // the text cannot be made.
-  bool GetText(int size, const std::wstring& name, const std::wstring& text);
-  // The texture and the registry entry of a text; false for an unknown name.
-  bool RemoveText(const std::wstring& name);
-  // Every registered text, textures included.
-  void RemoveAllTexts();
+  // The text registry's operations, as scenes call them.
+  bool GetText(int size, const std::wstring& name, const std::wstring& text) { return texts.Get(size, name, text); }
+  bool RemoveText(const std::wstring& name) { return texts.Remove(name); }
+  void RemoveAllTexts() { texts.RemoveAll(); }
   // The restorable objects in registry order.
   std::vector<CRestore*> RestorableList();
   // Runs the tasks whose device state is Ok; false on a Failed state.

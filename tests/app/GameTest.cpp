@@ -95,7 +95,7 @@ TEST_F(GameTest, RestorablesAreReleasedAndRestoredInRegistryOrder) {
   };
   std::vector<std::string> events;
   for (const char* n : {"zeta", "alpha", "mid"})
-    game_->texts.Insert(std::wstring(n, n + strlen(n)), std::make_shared<Named>(n, events));
+    game_->texts.Add(std::wstring(n, n + strlen(n)), std::make_shared<Named>(n, events));
   int afterReset = 0;
   game_->SetAfterReset([&] {
     ++afterReset;

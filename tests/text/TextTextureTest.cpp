@@ -159,7 +159,7 @@ TEST_F(TextTextureTest, ANameIsRegisteredOnceAndKeepsItsFirstText) {
   const std::vector<uint8_t> before = Texels(L"name");
   EXPECT_FALSE(game_->GetText(24, L"name", L"b"));
   EXPECT_EQ(Texels(L"name"), before);
-  EXPECT_EQ(game_->texts.Find(L"name")->get()->text, L"a");
+  EXPECT_EQ(game_->texts.Find(L"name")->text, L"a");
   EXPECT_EQ(game_->texts.Size(), 1u);
 }
 
