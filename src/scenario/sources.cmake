@@ -8,6 +8,7 @@ target_sources(tavri_engine PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TitleButtons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleFrame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleScenes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TitleSetUp.cpp
 )
 # GCC 12 warns wrongly about std::function members inside <regex> when it
 # inlines the pattern compiler; the warning is switched off for this file alone.

@@ -13,7 +13,7 @@
 #include "app/Config.h"
 #include "app/Game.h"
 #include "app/GameWindow.h"
-#include "app/StartUp.h"
+#include "entry/StartUp.h"
 #include "platform/os/Messages.h"
 #include "platform/os/WindowCalls.h"
 #include "support/PacBuilder.h"

@@ -14,7 +14,7 @@
 #include "Replay.h"
 #include "Script.h"
 #include "app/Game.h"
-#include "app/StartUp.h"
+#include "entry/StartUp.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/ScriptedInput.h"
 

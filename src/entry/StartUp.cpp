@@ -1,4 +1,4 @@
-#include "app/StartUp.h"
+#include "entry/StartUp.h"
 
 #include "app/Config.h"
 #include "core/ErrorLog.h"
@@ -14,7 +14,7 @@
 #include "platform/os/WindowCalls.h"
 #include "res/Stores.h"
 #include "scenario/Title.h"
-#include "ui/TitleSetUp.h"
+#include "scenario/TitleSetUp.h"
 
 namespace tav {
 

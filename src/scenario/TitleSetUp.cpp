@@ -1,4 +1,4 @@
-#include "ui/TitleSetUp.h"
+#include "scenario/TitleSetUp.h"
 
 #include <exception>
 #include <new>

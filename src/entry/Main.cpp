@@ -1,7 +1,7 @@
 // Tavri: plays the game whose archives lie in the working directory.
 #include "app/Game.h"
 #include "app/GameWindow.h"
-#include "app/StartUp.h"
+#include "entry/StartUp.h"
 
 int main() {
   if (!tav::StartUp()) return 0;
