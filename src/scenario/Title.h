@@ -18,6 +18,7 @@
 #include "effect/Peephole.h"
 #include "gfx/Quad.h"
 #include "scenario/SceneData.h"
+#include "scenario/SoundChannels.h"
 #include "ui/QuitDialog.h"
 
 namespace tav {
@@ -31,13 +32,6 @@ struct SceneRuntime {
   std::vector<std::shared_ptr<effect::CFade>> fades;
   std::vector<std::shared_ptr<effect::CPeephole>> peepholes;
   std::vector<std::shared_ptr<effect::CCutIn>> cutIns;
-};
-
-// A sound channel: the name of what plays on it, whether that loops, its volume.
-struct SoundChannel {
-  std::wstring name;
-  bool loop = false;
-  float volume = 1.0f;
 };
 
 }  // namespace tav
@@ -80,7 +74,7 @@ class CTitle : public tav::CScene {
   int32_t callEnd = -1;     // the scene that ends the call; -1 while no call runs
   std::vector<int32_t> backlogList;
   std::set<int32_t> readScenes;
-  std::array<tav::SoundChannel, 3> channels;  // music, sound effect, voice
+  tav::CSoundChannels channels;
 
   // Flags.
   bool autoMode = false;
@@ -155,7 +149,6 @@ class CTitle : public tav::CScene {
   bool BuildRuntime(int32_t index);
   void ReleaseRuntime(int32_t index);
   void ReleaseTextsAndBacklog();
-  void StartSounds(const tav::SceneData& scene);
   void ApplyWindowOpacity();
   void StartLeaveSequence();
   bool LeaveSequenceDone();
@@ -181,7 +174,6 @@ class CTitle : public tav::CScene {
   void RunAutoAndSkip();
   void PictureViewInput();
   void EnterPictureView(bool on);
-  void StopAllSounds();
   void UpdateQuads();
   // Window mode to full screen or back (wait cursor, the switch, layout).
   void SwitchDisplayMode();

@@ -6,7 +6,6 @@
 #include "app/Config.h"
 #include "app/Game.h"
 #include "app/GameWindow.h"
-#include "audio/SoundCommands.h"
 #include "platform/os/Input.h"
 #include "platform/os/Messages.h"
 #include "scenario/Title.h"
@@ -188,7 +187,7 @@ void CTitle::RunAction(size_t index) {
       skipUnread = false;
       break;
     case 16:
-      StopAllSounds();
+      channels.StopAll();
       pending = config.firstScene;
       skipMode = autoMode = editPlaylist = false;
       Road(entry);
@@ -201,10 +200,7 @@ void CTitle::RunAction(size_t index) {
       Road(entry);
       break;
     case 18:
-      tav::CXAudio2::Remove(entry.actionText);
-      tav::LoadResourceSound(entry.actionText, entry.actionText, true);
-      tav::CXAudio2::Play(entry.actionText);
-      channels[0].name = entry.actionText;
+      channels.PlayMusic(entry.actionText);
       break;
     case 21:
       EnterPictureView(true);

@@ -7,7 +7,6 @@
 #include "app/Config.h"
 #include "app/Game.h"
 #include "app/GameWindow.h"
-#include "audio/SoundCommands.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Input.h"
 #include "platform/os/WindowCalls.h"
@@ -139,8 +138,8 @@ void CTitle::HandleKeys() {
     skipMode = !skipMode;
     skipTime = 0;
   }
-  if (edges_[tav::kKeyF3] && !channels[1].name.empty()) tav::CXAudio2::Play(channels[1].name);
-  if (edges_[tav::kKeyF4] && !channels[2].name.empty()) tav::CXAudio2::Play(channels[2].name);
+  if (edges_[tav::kKeyF3]) channels.Replay(tav::kSoundEffect);
+  if (edges_[tav::kKeyF4]) channels.Replay(tav::kSoundVoice);
   if (windowDrag) return;
 
   // Over a button the click is the button's: the auto and skip buttons must
@@ -189,7 +188,7 @@ void CTitle::RunAutoAndSkip() {
     if (!skipMode) Advance();
     return;
   }
-  if (autoMode && textComplete && (channels[2].name.empty() || tav::CXAudio2::IsStopped(channels[2].name))) {
+  if (autoMode && textComplete && channels.VoiceDone()) {
     if (autoTime == 0) autoTime = std::max<uint32_t>(now_, 1);
     if (now_ - autoTime >= autoWait + 100) {
       autoTime = 0;

@@ -9,7 +9,6 @@
 #include "core/ErrorLog.h"
 #include "app/Game.h"
 #include "app/GameWindow.h"
-#include "audio/SoundCommands.h"
 #include "platform/os/Messages.h"
 #include "platform/os/WindowCalls.h"
 #include "scenario/Title.h"
@@ -45,7 +44,7 @@ bool CTitle::EnterScene(int32_t index) {
     ReleaseRuntime(current);
     if (!BuildRuntime(current)) return false;
   }
-  StartSounds(scenes[size_t(current)]);
+  channels.EnterScene(scenes[size_t(current)], windowActive);
   ApplyWindowOpacity();
   LayOut();
   HoverTest();
@@ -115,30 +114,6 @@ void CTitle::ReleaseRuntime(int32_t index) {
   runtimes[size_t(index)] = tav::SceneRuntime{};
 }
 
-void CTitle::StartSounds(const tav::SceneData& scene) {
-  bool has[3] = {false, false, false};
-  for (const tav::SoundEntry& sound : scene.sounds)
-    if (sound.type >= 0 && sound.type < 3) has[sound.type] = true;
-  if (!scene.headerFlagB) {
-    for (size_t c = 0; c < channels.size(); ++c) {
-      if (has[c] || !channels[c].loop || channels[c].name.empty()) continue;
-      tav::CXAudio2::Remove(channels[c].name);
-      channels[c].name.clear();
-    }
-  }
-  for (const tav::SoundEntry& sound : scene.sounds) {
-    if (sound.type < 0 || sound.type >= 3) continue;
-    tav::SoundChannel& channel = channels[size_t(sound.type)];
-    channel.loop = sound.loop != 0;
-    if (!channel.name.empty() && channel.name != sound.name) tav::CXAudio2::Remove(channel.name);
-    channel.name = sound.name;
-    tav::LoadResourceSound(sound.name, sound.name, sound.loop != 0);
-    tav::CXAudio2::SetVolume(sound.name, channel.volume);
-    tav::CXAudio2::Play(sound.name);
-    if (!windowActive) tav::CXAudio2::Pause(sound.name);
-  }
-}
-
 void CTitle::ApplyWindowOpacity() {
   const int32_t index = MessageWindowEntry();
   if (index < 0) return;
@@ -147,18 +122,13 @@ void CTitle::ApplyWindowOpacity() {
   runtimes[size_t(current)].entryQuads[size_t(index)]->colours.fill(colour);
 }
 
-void CTitle::StopAllSounds() {
-  tav::CXAudio2::RemoveAll();
-  for (tav::SoundChannel& channel : channels) channel.name.clear();
-}
-
 void CTitle::ResetToFirstScene() {
   callEnd = -1;
   callReturn = -1;
   skipMode = false;
   autoMode = false;
   editPlaylist = false;
-  StopAllSounds();
+  channels.StopAll();
 }
 
 void CTitle::AddToBacklog(int32_t index) {

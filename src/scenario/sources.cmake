@@ -4,6 +4,7 @@ target_sources(tavri_engine PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MessageWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScenarioLoader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScriptArgs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SoundChannels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SpeakerLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleButtons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleFrame.cpp

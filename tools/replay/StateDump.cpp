@@ -112,7 +112,7 @@ void WriteChannels(JsonWriter& json, const DumpSource& source) {
     return;
   }
   static constexpr std::array<const char*, 3> kNames = {"music", "effect", "voice"};
-  static_assert(std::tuple_size_v<decltype(title->channels)> == kNames.size());
+  static_assert(tav::kChannelCount == kNames.size());
   json.BeginObject();
   for (size_t i = 0; i < kNames.size(); ++i) {
     const SoundChannel& channel = title->channels[i];
