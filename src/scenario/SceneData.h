@@ -62,6 +62,33 @@ struct DrawEntry {
   std::wstring image;
 };
 
+// What a button does when pressed: an image entry's `actionCode`. Codes not
+// named here (7, 8, 19, 20 and anything above 24) run no action.
+enum class Action : uint32_t {
+  Close = 0,             // ask to quit, as the close box does
+  Backlog = 1,           // open or close the backlog
+  AutoMode = 2,          // flip auto mode
+  SkipMode = 3,          // flip skip mode
+  Back = 4,              // back to the previous scene
+  FullScreen = 5,        // switch to full screen (in window mode)
+  WindowMode = 6,        // switch to window mode (in full screen)
+  VolumeSlider = 9,      // drag a channel's volume knob; `actionValue` picks the channel
+  TextSpeedSlider = 10,  // drag the text-speed knob
+  AutoWaitSlider = 11,   // drag the auto-wait knob
+  SkipUnreadOn = 12,
+  SkipUnreadOff = 13,
+  Save = 14,             // save to the slot numbered in `actionText`
+  Load = 15,             // load the slot numbered in `actionText`
+  FirstScene = 16,       // stop everything and go back to the first scene
+  Call = 17,             // call the scene numbered in `actionText` until scene `actionValue`
+  Music = 18,            // play the music named in `actionText`
+  PictureView = 21,
+  InstantEffects = 22,   // flip instant effects
+  Level = 23,            // the message window's opacity becomes `actionValue` / 255
+  Option = 24,           // flip the option flag
+};
+inline constexpr uint32_t kLastAction = 24;
+
 enum SoundType : int32_t {
   kSoundMusic = 0,
   kSoundEffect = 1,

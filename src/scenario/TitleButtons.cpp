@@ -27,9 +27,17 @@ int32_t NumberIn(const std::wstring& text) {
 
 bool CTitle::HasOnImage(const tav::ImageEntry& entry) {
   if (entry.secondImage.empty() || entry.actionText.empty()) return false;
-  switch (entry.actionCode) {
-    case 5: case 6: case 12: case 13: case 22: case 23: case 24: return true;
-    default: return false;  // the text is a slot number, a scene or a sound name
+  switch (tav::Action(entry.actionCode)) {
+    case tav::Action::FullScreen:
+    case tav::Action::WindowMode:
+    case tav::Action::SkipUnreadOn:
+    case tav::Action::SkipUnreadOff:
+    case tav::Action::InstantEffects:
+    case tav::Action::Level:
+    case tav::Action::Option:
+      return true;
+    default:
+      return false;  // the text is a slot number, a scene or a sound name
   }
 }
 
@@ -84,14 +92,14 @@ void CTitle::ShowStateImages() {
     if (quad.textureName != entry.image) quad.SetTextureName(entry.image);
     if (!HasOnImage(entry)) continue;
     bool on = false;
-    switch (entry.actionCode) {
-      case 5: on = !windowed; break;
-      case 6: on = windowed; break;
-      case 12: on = skipUnread; break;
-      case 13: on = !skipUnread; break;
-      case 22: on = !instantEffects; break;
-      case 23: on = level == float(entry.actionValue) / 255.0f; break;
-      case 24: on = option; break;
+    switch (tav::Action(entry.actionCode)) {
+      case tav::Action::FullScreen: on = !windowed; break;
+      case tav::Action::WindowMode: on = windowed; break;
+      case tav::Action::SkipUnreadOn: on = skipUnread; break;
+      case tav::Action::SkipUnreadOff: on = !skipUnread; break;
+      case tav::Action::InstantEffects: on = !instantEffects; break;
+      case tav::Action::Level: on = level == float(entry.actionValue) / 255.0f; break;
+      case tav::Action::Option: on = option; break;
       default: break;
     }
     if (on) quad.SetTextureName(entry.actionText);
@@ -147,76 +155,77 @@ void CTitle::Road(const tav::ImageEntry& entry) {
 
 void CTitle::RunAction(size_t index) {
   const tav::ImageEntry entry = scenes[size_t(current)].images[index];
-  const uint32_t code = uint32_t(entry.actionCode);
-  if (code > 24) {
+  // Read unsigned, so -1 (no action) is beyond every action too.
+  if (uint32_t(entry.actionCode) > tav::kLastAction) {
     if (entry.targetScene == -1) return;
     pending = entry.targetScene == -2 ? current + 1 : entry.targetScene;
     Road(entry);
     return;
   }
-  switch (code) {
-    case 0:
+  const auto action = tav::Action(entry.actionCode);
+  switch (action) {
+    case tav::Action::Close:
       tav::os::PostMessageW(game.window, WM_CLOSE, 0, 0);
       break;
-    case 1:
+    case tav::Action::Backlog:
       backlogOpen = !backlogOpen;
       skipMode = false;
       break;
-    case 2:
+    case tav::Action::AutoMode:
       autoMode = !autoMode;
       autoTime = 0;
       break;
-    case 3:
+    case tav::Action::SkipMode:
       skipMode = !skipMode;
       skipTime = 0;
       break;
-    case 4:
+    case tav::Action::Back:
       pending = previous;
       Road(entry);
       break;
-    case 5:
-    case 6: {
+    case tav::Action::FullScreen:
+    case tav::Action::WindowMode: {
       const bool windowed = game.device.present.Windowed != 0;
-      if ((code == 5) == windowed && game.window) SwitchDisplayMode();
+      if ((action == tav::Action::FullScreen) == windowed && game.window) SwitchDisplayMode();
       break;
     }
-    case 12:
+    case tav::Action::SkipUnreadOn:
       skipUnread = true;
       break;
-    case 13:
+    case tav::Action::SkipUnreadOff:
       skipUnread = false;
       break;
-    case 16:
+    case tav::Action::FirstScene:
       channels.StopAll();
       pending = config.firstScene;
       skipMode = autoMode = editPlaylist = false;
       Road(entry);
       break;
-    case 17:
+    case tav::Action::Call:
       callReturn = current;
       pending = NumberIn(entry.actionText);
       callEnd = entry.actionValue;
       skipMode = autoMode = editPlaylist = false;
       Road(entry);
       break;
-    case 18:
+    case tav::Action::Music:
       channels.PlayMusic(entry.actionText);
       break;
-    case 21:
+    case tav::Action::PictureView:
       EnterPictureView(true);
       break;
-    case 22:
+    case tav::Action::InstantEffects:
       instantEffects = !instantEffects;
       break;
-    case 23:
+    case tav::Action::Level:
       level = float(entry.actionValue) / 255.0f;
       break;
-    case 24:
+    case tav::Action::Option:
       option = !option;
       break;
     default:
-      // 9 to 11 (sliders), 14 and 15 (save slots) belong to the settings and
-      // save screens; 7, 8, 19 and 20 do nothing.
+      // The sliders, saving and loading belong to the settings and save
+      // screens; 7, 8, 19 and 20 do nothing.
       break;
   }
 }
