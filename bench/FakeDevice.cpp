@@ -32,7 +32,7 @@ FakeDevice::~FakeDevice() {
   d3d_.reset();
   gpu_.reset();
   tav::direct3D.reset();
-  tav::ResStore = tav::ArchiveStore();
+  tav::ResStore() = tav::ArchiveStore();
   std::filesystem::current_path(saved_);
   std::error_code ignored;
   std::filesystem::remove_all(dir_, ignored);

@@ -47,7 +47,7 @@ bool CGame::LoadTexture(const std::wstring& name) {
   if (name.empty() || device.GetTexture(name)) return false;
   const uint8_t* bytes = nullptr;
   uint32_t count = 0;
-  if (!ResStore.Get(ResKey(name), &bytes, &count)) return false;
+  if (!ResStore().Get(ResKey(name), &bytes, &count)) return false;
   return device.LoadTextureFromMemory(name, bytes, count, 0);
 }
 

@@ -53,7 +53,7 @@ bool CXAudio2::IsStopped(const std::wstring& name) {
 bool LoadResourceSound(const std::wstring& relative, const std::wstring& name, bool loop) {
   const uint8_t* bytes = nullptr;
   uint32_t count = 0;
-  if (!ResStore.Get(ResKey(relative), &bytes, &count)) return false;
+  if (!ResStore().Get(ResKey(relative), &bytes, &count)) return false;
   return CXAudio2::Create(name, bytes, count, loop);
 }
 

@@ -53,7 +53,7 @@ bool StartUp() {
   if (!CreateDirect3D(L"Tavri")) return false;
   if (!ArchiveStore::Load(TextStore(), L"Txt.pac") || !ArchiveStore::Load(IdStore(), L"ID.pac")) return false;
   if (!ReadConfig(TextStore(), config)) return false;
-  if (!IdsAgree(TextStore(), ResStore, IdStore())) return false;
+  if (!IdsAgree(TextStore(), ResStore(), IdStore())) return false;
 
   // A missing or damaged icon file leaves the window without icons.
   HICON smallIcon = static_cast<HICON>(os::LoadImageW(nullptr, L"Icon.ico", IMAGE_ICON, 16, 16,

@@ -14,7 +14,7 @@ bool ex = false;
 
 bool CreateDirect3D(const std::wstring& engineName) {
   EngineFolderName = engineName;
-  if (!ArchiveStore::Load(ResStore, ResArchiveFileName())) return false;
+  if (!ArchiveStore::Load(ResStore(), ResArchiveFileName())) return false;
 
   const gpu::D3D9Module* module = gpu::LoadD3D9();
   if (!module) {

@@ -89,7 +89,7 @@ bool CBaseD3D::CompileShaders() {
   for (const wchar_t* file : kSourceFiles) {
     const uint8_t* bytes = nullptr;
     uint32_t count = 0;
-    if (!tav::ResStore.Get(tav::ResKey(std::wstring(L"HLSL\\") + file), &bytes, &count)) continue;
+    if (!tav::ResStore().Get(tav::ResKey(std::wstring(L"HLSL\\") + file), &bytes, &count)) continue;
     const char* source = reinterpret_cast<const char*>(bytes);
     for (const ShaderRow& row : kShaderTable) {
       if (std::wstring_view(row.file) != file) continue;

@@ -3,7 +3,10 @@
 namespace tav {
 
 std::wstring ResFolderName = L"Res";
-ArchiveStore ResStore;
+ArchiveStore& ResStore() {
+  static ArchiveStore store;
+  return store;
+}
 
 ArchiveStore& TextStore() {
   static ArchiveStore store;

@@ -12,7 +12,7 @@ namespace tav {
 extern std::wstring ResFolderName;
 
 // Images, shaders and sounds, from the resource archive.
-extern ArchiveStore ResStore;
+ArchiveStore& ResStore();
 // Configuration and scripts, from "Txt.pac".
 ArchiveStore& TextStore();
 // The id file, from "ID.pac".

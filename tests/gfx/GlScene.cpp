@@ -29,7 +29,7 @@ void GlScene::TearDown() {
   d3d_.reset();
   tav::direct3D.reset();
   window_.reset();
-  tav::ResStore = tav::ArchiveStore();
+  tav::ResStore() = tav::ArchiveStore();
   std::filesystem::current_path(saved_);
 }
 

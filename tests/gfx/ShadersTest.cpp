@@ -21,7 +21,7 @@ class ShadersTest : public GfxFixture {
   }
   void TearDown() override {
     GfxFixture::TearDown();
-    tav::ResStore = tav::ArchiveStore();
+    tav::ResStore() = tav::ArchiveStore();
   }
 };
 

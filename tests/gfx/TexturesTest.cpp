@@ -235,7 +235,7 @@ TEST_F(ImageTexturesTest, TheGameLoadsImagesFromTheResourceArchiveByName) {
   EXPECT_FALSE(game.LoadTexture(L"Default\\v2.png"));  // not in the archive
   EXPECT_FALSE(game.LoadTexture(L"Res\\Default\\v1.png"));
   game.device.textures.Clear();
-  tav::ResStore = tav::ArchiveStore();
+  tav::ResStore() = tav::ArchiveStore();
 }
 
 }  // namespace

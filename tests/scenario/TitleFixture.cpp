@@ -90,7 +90,7 @@ void TitleFixture::TearDown() {
   input_.Uninstall();
   clock_.Uninstall();
   tav::direct3D.reset();
-  tav::ResStore = tav::ArchiveStore();
+  tav::ResStore() = tav::ArchiveStore();
   tav::config = savedConfig_;
   std::filesystem::current_path(saved_);
 }

@@ -92,7 +92,7 @@ class TitlePixelsTest : public testing::Test {
     input_.Uninstall();
     clock_.Uninstall();
     tav::direct3D.reset();
-    tav::ResStore = tav::ArchiveStore();
+    tav::ResStore() = tav::ArchiveStore();
     tav::config = savedConfig_;
     std::filesystem::current_path(saved_);
   }
