@@ -6,33 +6,16 @@
 #include "platform/font/FontModule.h"
 #include "platform/font/FreeTypeFont.h"
 #include "platform/os/LastError.h"
+#include "platform/os/Locale.h"
 
 namespace tav::font {
 
 namespace {
 
 std::string FaceNameUtf8(const LOGFONTW& logfont) {
-  std::string out;
-  for (int i = 0; i < LF_FACESIZE && logfont.lfFaceName[i]; ++i) {
-    auto c = uint32_t(logfont.lfFaceName[i]);
-    if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) c = 0xFFFD;
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | c >> 6);
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += char(0xE0 | c >> 12);
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      out += char(0xF0 | c >> 18);
-      out += char(0x80 | ((c >> 12) & 0x3F));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
+  size_t length = 0;
+  while (length < LF_FACESIZE && logfont.lfFaceName[length]) ++length;
+  return os::ToUtf8(std::wstring_view(logfont.lfFaceName, length));
 }
 
 class FreeTypeModule final : public FontModule {

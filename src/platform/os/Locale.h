@@ -19,6 +19,10 @@ bool MultiByteToWide(std::string_view bytes, std::wstring& out);
 // locale cannot express become '?', so the result is always usable for display.
 std::string WideToMultiByte(std::wstring_view text);
 
+// Wide text as UTF-8 (what SDL and fontconfig take), whatever the locale;
+// characters that are not Unicode code points become U+FFFD.
+std::string ToUtf8(std::wstring_view text);
+
 // Exact conversion for names that must survive a round trip (file names):
 // false when some character has no multibyte form.
 bool WideToMultiByteExact(std::wstring_view text, std::string& out);

@@ -9,6 +9,7 @@
 
 #include "platform/os/Input.h"
 #include "platform/os/LastError.h"
+#include "platform/os/Locale.h"
 #include "platform/os/WindowRegistry.h"
 
 namespace tav::os {
@@ -66,8 +67,8 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   int cancelId = IDOK;
   std::vector<Button> buttons = ButtonsOf(type, cancelId);
 
-  std::string bodyUtf8 = detail::ToUtf8(body);
-  std::string titleUtf8 = detail::ToUtf8(title);
+  std::string bodyUtf8 = ToUtf8(body);
+  std::string titleUtf8 = ToUtf8(title);
   size_t defaultIndex = (type & MB_DEFBUTTON2) && buttons.size() > 1 ? 1 : 0;
   std::vector<SDL_MessageBoxButtonData> data;
   for (size_t i = 0; i < buttons.size(); ++i) {
@@ -106,7 +107,7 @@ HINSTANCE ShellExecuteW(HWND, LPCWSTR operation, LPCWSTR file, LPCWSTR, LPCWSTR,
     SetLastError(EACCES);
     return ShellResult(SE_ERR_NOASSOC);
   }
-  if (SDL_OpenURL(detail::ToUtf8(file).c_str()) != 0) {
+  if (SDL_OpenURL(ToUtf8(file).c_str()) != 0) {
     SetLastError(ENOENT);
     return ShellResult(SE_ERR_NOASSOC);
   }

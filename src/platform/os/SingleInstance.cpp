@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/os/LastError.h"
+#include "platform/os/Locale.h"
 #include "platform/os/WindowRegistry.h"
 
 namespace tav::os {
@@ -186,7 +187,7 @@ InstancePaths InstancePathsFor(std::wstring_view className) {
       prefix = "tavri-";
     }
   }
-  std::string utf8 = detail::ToUtf8(className);
+  std::string utf8 = ToUtf8(className);
   std::string safe;
   for (unsigned char c : utf8) {
     if (safe.size() >= 40) break;

@@ -48,7 +48,7 @@ Window* Window::Create(const std::wstring& title, int width, int height, bool vi
   static const bool openGlLoaded = SDL_GL_LoadLibrary(nullptr) == 0;
   (void)openGlLoaded;
   Uint32 flags = SDL_WINDOW_OPENGL | (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
-  std::string utf8 = detail::ToUtf8(title);
+  std::string utf8 = ToUtf8(title);
   SDL_Window* window = SDL_CreateWindow(utf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                         flags);
   return window ? new Window(window) : nullptr;

@@ -13,6 +13,7 @@
 #include "platform/os/MessageQueue.h"
 #include "platform/os/SingleInstance.h"
 #include "platform/os/Window.h"
+#include "platform/os/Locale.h"
 #include "platform/os/WindowRegistry.h"
 
 namespace tav::os {
@@ -108,31 +109,6 @@ int defaultInputContext;
 }  // namespace
 
 namespace detail {
-
-std::string ToUtf8(std::wstring_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (wchar_t wc : text) {
-    uint32_t c = uint32_t(wc);
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | c >> 6);
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += char(0xE0 | c >> 12);
-      out += char(0x80 | (c >> 6 & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      out += char(0xF0 | c >> 18);
-      out += char(0x80 | (c >> 12 & 0x3F));
-      out += char(0x80 | (c >> 6 & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 bool ClassNameOf(LPCWSTR nameOrAtom, std::wstring& name) {
   if (!nameOrAtom) {
@@ -465,7 +441,7 @@ BOOL SetWindowTextW(HWND window, LPCWSTR text) {
     record->caption = caption;
     sdl = record->window->Sdl();
   }
-  SDL_SetWindowTitle(sdl, detail::ToUtf8(caption).c_str());
+  SDL_SetWindowTitle(sdl, ToUtf8(caption).c_str());
   return TRUE;
 }
 

@@ -38,10 +38,6 @@ HWND EngineWindow();
 // Own live windows of a class, oldest first.
 std::vector<HWND> WindowsOfClass(std::wstring_view className);
 
-// Wide text as UTF-8 (what SDL takes); characters that are not Unicode code
-// points become U+FFFD.
-std::string ToUtf8(std::wstring_view text);
-
 // The class name a window call was given: text, or an atom from RegisterClassExW.
 // False (EINVAL) for null, ENOENT for an unknown atom.
 bool ClassNameOf(LPCWSTR nameOrAtom, std::wstring& name);
