@@ -4,35 +4,14 @@
 // exactly as it would there.
 #include <cstdint>
 
-#include "platform/os/ResultCodes.h"
+#include "platform/WinBase.h"
 
-using BYTE = uint8_t;
-using WORD = uint16_t;
-using DWORD = uint32_t;
-using UINT = uint32_t;
-using ULONG = uint32_t;
-using BOOL = int32_t;
 using D3DCOLOR = uint32_t;
-
-namespace tav::os {
-class Window;
-}
-// The window a device presents into.
-using HWND = tav::os::Window*;
-
-namespace tav::font {
-class DeviceContext;
-}
-// A GDI device context (the font layer's); surfaces hand one out from GetDC.
-using HDC = tav::font::DeviceContext*;
 
 constexpr UINT D3D_SDK_VERSION = 32;
 constexpr UINT D3D_SDK_VERSION_DEBUG = 0x80000020;  // version 32 with the debug-information bit
 constexpr UINT D3DADAPTER_DEFAULT = 0;
 
-struct RECT {
-  int32_t left, top, right, bottom;
-};
 struct D3DRECT {
   int32_t x1, y1, x2, y2;
 };

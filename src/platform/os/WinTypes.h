@@ -1,15 +1,14 @@
 #pragma once
 // Types and constants of the window, message, input and shell calls, with the
-// numeric values the engine was written against. Like the basic types of the
-// graphics layer (HWND, DWORD, RECT, ...) they live at global scope so the
-// engine names them exactly as it would on the original system; the calls
-// themselves are in tav::os.
+// numeric values the engine was written against. Like the basic types
+// (HWND, DWORD, RECT, ...) they live at global scope so the engine names them
+// exactly as it would on the original system; the calls themselves are in
+// tav::os.
 #include <cstdint>
 
-#include "platform/gpu/D3D9Types.h"
+#include "platform/WinBase.h"
 
 using SHORT = int16_t;
-using LONG = int32_t;
 using ATOM = uint16_t;
 using WPARAM = uintptr_t;
 using LPARAM = intptr_t;
@@ -31,9 +30,6 @@ using HCURSOR = tav::os::CursorObject*;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 
-struct POINT {
-  int32_t x, y;
-};
 
 struct MSG {
   HWND hwnd;
