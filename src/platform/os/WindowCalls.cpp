@@ -363,30 +363,34 @@ LONG GetWindowLongW(HWND window, int index) {
   return 0;
 }
 
-LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
+namespace {
+// The window's user-data slot; null (with the last error set) for a window
+// that is not ours or an index other than GWLP_USERDATA. Call under the lock.
+LONG_PTR* UserDataSlot(HWND window, int index) {
   SetLastError(0);
-  std::lock_guard lock(Reg().mutex);
   WindowRecord* record = OwnRecord(window);
-  if (!record) return 0;
+  if (!record) return nullptr;
   if (index != GWLP_USERDATA) {
     SetLastError(EINVAL);
-    return 0;
+    return nullptr;
   }
-  const LONG_PTR previous = record->userData;
-  record->userData = value;
+  return &record->userData;
+}
+}  // namespace
+
+LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
+  std::lock_guard lock(Reg().mutex);
+  LONG_PTR* slot = UserDataSlot(window, index);
+  if (!slot) return 0;
+  const LONG_PTR previous = *slot;
+  *slot = value;
   return previous;
 }
 
 LONG_PTR GetWindowLongPtrW(HWND window, int index) {
-  SetLastError(0);
   std::lock_guard lock(Reg().mutex);
-  WindowRecord* record = OwnRecord(window);
-  if (!record) return 0;
-  if (index != GWLP_USERDATA) {
-    SetLastError(EINVAL);
-    return 0;
-  }
-  return record->userData;
+  const LONG_PTR* slot = UserDataSlot(window, index);
+  return slot ? *slot : 0;
 }
 
 BOOL AdjustWindowRectEx(RECT* rect, DWORD, BOOL, DWORD) {
