@@ -1,17 +1,16 @@
-// The message window: the scene's text revealed glyph by glyph, the speaker's
-// name box, their layout around the movable window, the waiting pulse.
+#include "scenario/MessageWindow.h"
+
 #include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "app/Config.h"
-#include "core/ErrorLog.h"
 #include "app/Game.h"
+#include "core/ErrorLog.h"
 #include "platform/os/Input.h"
 #include "scenario/SpeakerLine.h"
-#include "scenario/Title.h"
 
-using tav::config;
-
+namespace tav {
 namespace {
 
 // The message colour with red, green and blue scaled by value / 255.
@@ -21,202 +20,193 @@ D3DCOLOR Dimmed(D3DCOLOR colour, float value) {
   return (colour & 0xFF000000) | channel(16) | channel(8) | channel(0);
 }
 
+void SetCursorShape(const wchar_t* shape) { os::SetCursor(os::LoadCursorW(nullptr, shape)); }
+
 }  // namespace
 
-int32_t CTitle::MessageWindowEntry() const {
-  if (!SceneReady() || config.messageWindowName.empty()) return -1;
-  const auto& quads = runtimes[size_t(current)].entryQuads;
-  for (size_t i = 0; i < quads.size(); ++i)
-    if (quads[i]->textureName == config.messageWindowName) return int32_t(i);
-  return -1;
+CMessageWindow::CMessageWindow(CGame& game) : game_(game) {
+  nameBox_.Attach(L"", &game_.device);
+  autoMark_.Attach(L"", &game_.device);
 }
 
-void CTitle::ClearText() {
-  messageText.clear();
-  fullText.clear();
-  nameText.clear();
-  nameBox.SetTextureName(L"");
-  nameBox.textureName.clear();
-  nameBox.localCorners = {};
-  nameBox.colours.fill(config.textColour);
-  pulsePhase = 0;
-  pulseValue = 255.0f;
-  pulse.Reset();
+void CMessageWindow::AttachSkins() {
+  autoMark_.Attach(L"Default\\auto.dds", &game_.device);
+  nameBox_.colours.fill(config.textColour);
 }
 
-void CTitle::BuildText(const tav::SceneData& scene) {
-  ClearText();
-  tav::SceneRuntime& runtime = runtimes[size_t(current)];
-  runtime.text.reset();
+void CMessageWindow::Clear() {
+  flow_.reset();
+  text_.clear();
+  full_.clear();
+  name_.clear();
+  nameBox_.SetTextureName(L"");
+  nameBox_.textureName.clear();
+  nameBox_.localCorners = {};
+  nameBox_.colours.fill(config.textColour);
+  complete_ = false;
+  pulsePhase_ = 0;
+  pulseValue_ = 255.0f;
+  pulse_.Reset();
+}
+
+void CMessageWindow::Build(const SceneData& scene, uint32_t textSpeed, bool instantEffects) {
+  // A text built again (after the registry was emptied) keeps its completion:
+  // the pulse goes on where it was.
+  const bool complete = complete_;
+  Clear();
+  complete_ = complete;
   if (scene.messageRows.empty()) return;
   try {
-    for (const tav::MessageRow& row : scene.messageRows) {
-      fullText += row.text;
+    for (const MessageRow& row : scene.messageRows) {
+      full_ += row.text;
       if (row.text.empty()) continue;
       std::wstring spoken;
-      if (tav::SplitSpeaker(row.text, nameText, spoken))
-        messageText += spoken;
+      if (SplitSpeaker(row.text, name_, spoken))
+        text_ += spoken;
       else
-        messageText += row.text;
+        text_ += row.text;
     }
-    if (!nameText.empty()) {
+    if (!name_.empty()) {
       // A name already made (the same speaker, or a glyph) is simply shown again.
-      game.GetText(config.fontSize, nameText, nameText);
-      nameBox.SetTextureName(nameText);
-      nameBox.colours.fill(config.textColour);
+      game_.GetText(config.fontSize, name_, name_);
+      nameBox_.SetTextureName(name_);
+      nameBox_.colours.fill(config.textColour);
     }
     std::vector<std::wstring> names;
-    names.reserve(messageText.size());
-    for (wchar_t ch : messageText) {
+    names.reserve(text_.size());
+    for (wchar_t ch : text_) {
       names.emplace_back(1, ch);
-      game.GetText(config.fontSize, names.back(), names.back());
+      game_.GetText(config.fontSize, names.back(), names.back());
     }
-    auto text = std::make_shared<tav::effect::CFlowFont>();
-    if (!text->Create(names, &game.device)) return;
-    text->Layout({0, 0}, 0);
-    text->SetColour(0xFFFFFFFF);
-    text->Start(textSpeed);
-    text->Layout({config.textOffsetX + windowOffset.x, config.textOffsetY + windowOffset.y}, config.charactersPerRow);
+    auto flow = std::make_shared<effect::CFlowFont>();
+    if (!flow->Create(names, &game_.device)) return;
+    flow->Layout({0, 0}, 0);
+    flow->SetColour(0xFFFFFFFF);
+    flow->Start(textSpeed);
+    flow->Layout({config.textOffsetX + offset_.x, config.textOffsetY + offset_.y}, config.charactersPerRow);
     const D3DCOLOR colour = config.textColour;
-    text->SetFade(instantEffects ? colour : ~colour, colour, textSpeed + 400);
-    runtime.text = std::move(text);
+    flow->SetFade(instantEffects ? colour : ~colour, colour, textSpeed + 400);
+    flow_ = std::move(flow);
   } catch (const std::exception& e) {
-    tav::LogException(e.what());
+    LogException(e.what());
   }
 }
 
-void CTitle::LayOut() {
-  RefreshScale();
-  if (!SceneReady()) return;
-  const tav::SceneData& scene = scenes[size_t(current)];
-  tav::SceneRuntime& runtime = runtimes[size_t(current)];
-  const int32_t window = MessageWindowEntry();
-  for (size_t i = 0; i < runtime.entryQuads.size() && i < scene.images.size(); ++i) {
-    tav::CQuad& quad = *runtime.entryQuads[i];
-    const tav::ImageEntry& entry = scene.images[i];
-    if (int32_t(i) == window || entry.showRule == 2)
-      quad.translation = {entry.x + windowOffset.x, entry.y + windowOffset.y};
-    else
-      quad.translation = {entry.x, entry.y};
-    if (!pictureView || int32_t(i) == window) quad.scale = scaleFactor;
+void CMessageWindow::ShowAll() {
+  if (flow_) flow_->ShowAll();
+}
+
+bool CMessageWindow::AllShown() const { return !flow_ || flow_->AllShown(); }
+
+void CMessageWindow::LayOut(size_t rows, QuadPoint scale) {
+  if (flow_) {
+    flow_->Layout({config.textOffsetX + offset_.x, config.textOffsetY + offset_.y}, config.charactersPerRow);
+    for (auto& sprite : flow_->sprites)
+      if (sprite && sprite->quad) sprite->quad->scale = scale;
   }
-  if (runtime.text)
-    runtime.text->Layout({config.textOffsetX + windowOffset.x, config.textOffsetY + windowOffset.y},
-                         config.charactersPerRow);
-  nameBox.translation = {config.nameOffsetX + windowOffset.x, config.nameOffsetY + windowOffset.y};
+  nameBox_.translation = {config.nameOffsetX + offset_.x, config.nameOffsetY + offset_.y};
   const float cell = float(config.fontSize + 1);
-  autoIndicator.translation = {
-      config.textOffsetX + cell * float(config.charactersPerRow + 1) + cell + windowOffset.x,
-      config.textOffsetY + float(scene.messageRows.size()) * cell + windowOffset.y};
-  nameBox.scale = autoIndicator.scale = scaleFactor;
-  if (runtime.text)
-    for (auto& sprite : runtime.text->sprites)
-      if (sprite && sprite->quad) sprite->quad->scale = scaleFactor;
+  autoMark_.translation = {config.textOffsetX + cell * float(config.charactersPerRow + 1) + cell + offset_.x,
+                           config.textOffsetY + float(rows) * cell + offset_.y};
+  nameBox_.scale = autoMark_.scale = scale;
 }
 
-void CTitle::MoveWindow(float dx, float dy) {
-  const int32_t window = MessageWindowEntry();
-  if (window < 0) return;
-  const tav::ImageEntry& entry = scenes[size_t(current)].images[size_t(window)];
-  const tav::CQuad& quad = *runtimes[size_t(current)].entryQuads[size_t(window)];
+void CMessageWindow::Move(float dx, float dy, const WindowFrame& frame) {
   // The window stays on screen: its new position is limited to the screen
-  // less its own size, both in configured pixels (the quad's own rectangle is
-  // its size on screen divided by the scale).
-  const float maxX = float(config.screenWidth) - (quad.localCorners[3].x - quad.localCorners[0].x);
-  const float maxY = float(config.screenHeight) - (quad.localCorners[3].y - quad.localCorners[0].y);
-  const float x = std::clamp(entry.x + baseOffset.x + dx, 0.0f, std::max(maxX, 0.0f));
-  const float y = std::clamp(entry.y + baseOffset.y + dy, 0.0f, std::max(maxY, 0.0f));
-  windowOffset = {x - entry.x, y - entry.y};
-  if (!windowDrag) baseOffset = windowOffset;
-  LayOut();
+  // less its own size.
+  const float maxX = float(config.screenWidth) - frame.size.x;
+  const float maxY = float(config.screenHeight) - frame.size.y;
+  const float x = std::clamp(frame.home.x + base_.x + dx, 0.0f, std::max(maxX, 0.0f));
+  const float y = std::clamp(frame.home.y + base_.y + dy, 0.0f, std::max(maxY, 0.0f));
+  offset_ = {x - frame.home.x, y - frame.home.y};
+  if (!dragging_) base_ = offset_;
 }
 
-void CTitle::DragWindow() {
-  if (!edges_[tav::kKeyMiddleButton]) {
-    if (windowDrag) MoveWindow(mouseX - dragStart.x, mouseY - dragStart.y);
-    return;
+bool CMessageWindow::Drag(bool pressed, QuadPoint cursor, const WindowFrame* frame, bool over) {
+  if (dragging_) {
+    // The window follows the cursor; the next press puts it down.
+    if (frame) Move(cursor.x - dragStart_.x, cursor.y - dragStart_.y, *frame);
+    if (pressed) EndDrag();
+    return frame != nullptr;
   }
-  if (windowDrag) {
-    MoveWindow(mouseX - dragStart.x, mouseY - dragStart.y);
-    EndWindowDrag();
-    return;
-  }
-  const int32_t window = MessageWindowEntry();
-  if (window < 0) return;
-  tav::CQuad& quad = *runtimes[size_t(current)].entryQuads[size_t(window)];
-  quad.Update();
-  if (!quad.Contains(mouseX, mouseY, scaleFactor)) return;
-  windowDrag = true;
-  baseOffset = windowOffset;
-  dragStart = {mouseX, mouseY};
-  tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_SIZEALL));
+  if (!pressed || !frame || !over) return false;
+  dragging_ = true;
+  base_ = offset_;
+  dragStart_ = cursor;
+  SetCursorShape(IDC_SIZEALL);
+  return false;
 }
 
-void CTitle::EndWindowDrag() {
-  if (!windowDrag) return;
+void CMessageWindow::EndDrag() {
+  if (!dragging_) return;
   // The window stays where the drag left it: later steps and drags start there.
-  windowDrag = false;
-  baseOffset = windowOffset;
-  tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_ARROW));
+  dragging_ = false;
+  base_ = offset_;
+  SetCursorShape(IDC_ARROW);
 }
 
-void CTitle::ColourText(D3DCOLOR colour) {
-  nameBox.colours.fill(colour);
-  tav::SceneRuntime& runtime = runtimes[size_t(current)];
-  if (!runtime.text) return;
-  for (auto& sprite : runtime.text->sprites)
+void CMessageWindow::Colour(D3DCOLOR colour) {
+  nameBox_.colours.fill(colour);
+  if (!flow_) return;
+  for (auto& sprite : flow_->sprites)
     if (sprite && sprite->quad) {
       sprite->quad->colours.fill(colour);
       sprite->quad->Update();
     }
 }
 
-void CTitle::UpdateTextState() {
-  tav::SceneRuntime& runtime = runtimes[size_t(current)];
-  if (!textComplete) {
-    if (!runtime.text || !runtime.text->AllShown()) return;
-    textComplete = true;
-    textCompleteTime = std::max<uint32_t>(now_, 1);
-    pulsePhase = 0;
+void CMessageWindow::Update(uint32_t now, bool quiet) {
+  if (flow_) flow_->Update();
+  if (!complete_) {
+    if (!flow_ || !flow_->AllShown()) return;
+    complete_ = true;
+    completeTime_ = std::max<uint32_t>(now, 1);
+    pulsePhase_ = 0;
     return;
   }
-  if (!runtime.text) return;
-  if (instantEffects || autoMode || skipMode) {
+  if (!flow_) return;
+  if (quiet) {
     // No pulse in these modes: a text caught dimmed gets its colour back.
-    if (pulseValue != 255.0f) {
-      pulseValue = 255.0f;
-      pulsePhase = 0;
-      ColourText(config.textColour);
+    if (pulseValue_ != 255.0f) {
+      pulseValue_ = 255.0f;
+      pulsePhase_ = 0;
+      Colour(config.textColour);
     }
     return;
   }
   // Waiting for the reader: every 4 s the text dims over 1 s, then brightens.
-  if (pulsePhase == 0 || pulsePhase == 2) {
-    if (now_ - textCompleteTime >= 4000) {
-      const bool dim = pulsePhase == 0;
-      pulse.Start(1000, dim ? 255.0f : 0.0f, dim ? 0.0f : 255.0f);
-      ++pulsePhase;
+  if (pulsePhase_ == 0 || pulsePhase_ == 2) {
+    if (now - completeTime_ >= 4000) {
+      const bool dim = pulsePhase_ == 0;
+      pulse_.Start(1000, dim ? 255.0f : 0.0f, dim ? 0.0f : 255.0f);
+      ++pulsePhase_;
     }
   }
   // The flowing text may still be finishing its fades: let them end first.
-  if (!runtime.text->IsFinished()) return;
-  if (pulsePhase == 1 || pulsePhase == 3) {
+  if (!flow_->IsFinished()) return;
+  if (pulsePhase_ == 1 || pulsePhase_ == 3) {
     float value[4];
-    const bool done = pulse.Evaluate(value);
-    pulseValue = value[0];
+    const bool done = pulse_.Evaluate(value);
+    pulseValue_ = value[0];
     if (done) {
-      textCompleteTime = std::max<uint32_t>(now_, 1);
-      pulsePhase = (pulsePhase + 1) % 4;
+      completeTime_ = std::max<uint32_t>(now, 1);
+      pulsePhase_ = (pulsePhase_ + 1) % 4;
     }
   }
   // The text's own fades rewrite its colours each frame: the pulse's colour
   // goes on top of them for as long as it differs.
-  if (pulseValue != 255.0f || pulsePhase != 0) ColourText(Dimmed(config.textColour, pulseValue));
+  if (pulseValue_ != 255.0f || pulsePhase_ != 0) Colour(Dimmed(config.textColour, pulseValue_));
 }
 
-void CTitle::DrawMessageParts() {
-  tav::SceneRuntime& runtime = runtimes[size_t(current)];
-  if (runtime.text) runtime.text->Draw();
-  if ((autoMode || skipMode || editPlaylist) && !autoIndicator.textureName.empty()) autoIndicator.Draw();
-  if (!nameText.empty()) nameBox.Draw();
+void CMessageWindow::UpdateQuads() {
+  nameBox_.Update();
+  autoMark_.Update();
 }
+
+void CMessageWindow::Draw(bool showAuto) {
+  if (flow_) flow_->Draw();
+  if (showAuto && !autoMark_.textureName.empty()) autoMark_.Draw();
+  if (!name_.empty()) nameBox_.Draw();
+}
+
+}  // namespace tav

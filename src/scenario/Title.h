@@ -14,9 +14,9 @@
 #include "core/Tween.h"
 #include "effect/CutIn.h"
 #include "effect/Fade.h"
-#include "effect/FlowFont.h"
 #include "effect/Peephole.h"
 #include "gfx/Quad.h"
+#include "scenario/MessageWindow.h"
 #include "scenario/SceneData.h"
 #include "scenario/SoundChannels.h"
 #include "ui/QuitDialog.h"
@@ -28,7 +28,6 @@ class CGame;
 struct SceneRuntime {
   std::vector<std::shared_ptr<CQuad>> entryQuads;  // one per image entry
   std::vector<std::shared_ptr<CQuad>> drawQuads;   // one per draw entry
-  std::shared_ptr<effect::CFlowFont> text;
   std::vector<std::shared_ptr<effect::CFade>> fades;
   std::vector<std::shared_ptr<effect::CPeephole>> peepholes;
   std::vector<std::shared_ptr<effect::CCutIn>> cutIns;
@@ -82,13 +81,11 @@ class CTitle : public tav::CScene {
   bool skipUnread = false;
   bool pictureView = false;
   bool backlogOpen = false;
-  bool windowDrag = false;
   bool instantEffects = false;
   bool effectsRunning = false;
   bool transitionRunning = false;
   bool fadeOutRunning = false;
   bool fadeInRunning = false;
-  bool textComplete = false;
   bool overEntry = false;
   bool entryPressed = false;
   bool leaveRoad = false;
@@ -100,25 +97,13 @@ class CTitle : public tav::CScene {
   uint32_t pressTime = 0;
   float zoom = 1.0f;
   float flipAngle = 0.0f;
-  tav::QuadPoint windowOffset{};
-  tav::QuadPoint baseOffset{};
-  tav::QuadPoint dragStart{};  // the cursor where a window drag began
   uint32_t autoWait = 0;       // ms
   uint32_t textSpeed = 0;      // ms between glyphs
   float level = 1.0f;          // message-window opacity when `option` is clear
   bool option = true;
   tav::QuadPoint scaleFactor{1, 1};
 
-  // The message window.
-  std::wstring messageText;
-  std::wstring fullText;
-  std::wstring nameText;
-  tav::CQuad nameBox;
-  tav::CQuad autoIndicator;
-  uint32_t textCompleteTime = 0;
-  int32_t pulsePhase = 0;  // 0 waiting to dim, 1 dimming, 2 waiting to brighten, 3 brightening
-  tav::Tween pulse;
-  float pulseValue = 255.0f;  // 255 full colour, 0 dark
+  tav::CMessageWindow message;
   uint32_t autoTime = 0;  // when auto mode saw the scene ready; 0 before
   uint32_t skipTime = 0;  // when skip mode saw the scene; 0 before
 
@@ -180,15 +165,12 @@ class CTitle : public tav::CScene {
   // The scale factors from the back buffer's size over the configured size.
   void RefreshScale();
 
-  // The message window.
-  void BuildText(const tav::SceneData& scene);
-  void ClearText();
+  // The message window's picture among the scene's image entries.
+  int32_t MessageWindowEntry() const;
+  tav::WindowFrame MessageWindowFrame(size_t entry) const;
   void MoveWindow(float dx, float dy);
   void DragWindow();
-  void EndWindowDrag();
-  void UpdateTextState();
-  void ColourText(D3DCOLOR colour);
-  int32_t MessageWindowEntry() const;
+  void BuildText();
   void DrawMessageParts();
 
   uint32_t now_ = 0;  // the clock at the start of the frame

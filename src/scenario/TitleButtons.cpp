@@ -49,7 +49,7 @@ bool CTitle::EntryVisible(size_t index) const {
     case 0:
       return readScenes.count(NumberIn(entry.showKey)) != 0;
     case 1: {
-      if (!windowActive || pictureView || backlogOpen || windowDrag) return false;
+      if (!windowActive || pictureView || backlogOpen || message.Dragging()) return false;
       const int32_t parent = ParentOf(index);
       if (parent < 0) return false;
       return runtimes[size_t(current)].entryQuads[size_t(parent)]->Contains(mouseX, mouseY, scaleFactor);
@@ -80,7 +80,7 @@ int32_t CTitle::ParentOf(size_t index) const {
 }
 
 void CTitle::ShowStateImages() {
-  if (pictureView || backlogOpen || windowDrag || effectsRunning || transitionRunning || fadeOutRunning ||
+  if (pictureView || backlogOpen || message.Dragging() || effectsRunning || transitionRunning || fadeOutRunning ||
       fadeInRunning)
     return;
   const tav::SceneData& scene = scenes[size_t(current)];

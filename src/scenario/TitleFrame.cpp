@@ -59,9 +59,7 @@ void CTitle::Update() {
   HoverTest();
   if (windowActive) HandleKeys();
   if (!SceneReady()) return;  // a scene that could not be entered
-  tav::SceneRuntime& runtime = runtimes[size_t(current)];
-  if (runtime.text) runtime.text->Update();
-  UpdateTextState();
+  message.Update(now_, instantEffects || autoMode || skipMode);
   UpdateEffects();
   if (transitionRunning && LeaveSequenceDone()) {
     LeaveScene();
@@ -70,15 +68,14 @@ void CTitle::Update() {
   }
   RunAutoAndSkip();
   if (!SceneReady()) return;
-  if (windowActive && !pictureView && !backlogOpen && !windowDrag) PressButtons();
+  if (windowActive && !pictureView && !backlogOpen && !message.Dragging()) PressButtons();
   UpdateQuads();
 }
 
 void CTitle::UpdateQuads() {
   // A scene entered during this update draws its quads in this frame too.
   for (auto& quad : runtimes[size_t(current)].entryQuads) quad->Update();
-  nameBox.Update();
-  autoIndicator.Update();
+  message.UpdateQuads();
   for (auto& quad : overlays) {
     quad->scale = scaleFactor;
     quad->Update();
@@ -95,15 +92,6 @@ void CTitle::SwitchDisplayMode() {
   tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_ARROW));
 }
 
-void CTitle::RefreshScale() {
-  const D3DPRESENT_PARAMETERS& present = game.device.present;
-  if (present.BackBufferWidth == 0 || present.BackBufferHeight == 0 || config.screenWidth <= 0 ||
-      config.screenHeight <= 0)
-    return;
-  scaleFactor = {float(present.BackBufferWidth) / float(config.screenWidth),
-                 float(present.BackBufferHeight) / float(config.screenHeight)};
-}
-
 void CTitle::HandleKeys() {
   if (backlogOpen) return;  // the backlog screen takes the input while open
   if (pictureView) {
@@ -113,17 +101,17 @@ void CTitle::HandleKeys() {
   // In a scene without text whose header lets the right button cancel, that
   // button is the cancel key; Space enters picture view everywhere.
   const bool rightCancels = scenes[size_t(current)].headerFlagB && scenes[size_t(current)].messageRows.empty();
-  if (!windowDrag && (edges_[tav::kKeySpace] || (edges_[tav::kKeyRightButton] && !rightCancels))) {
+  if (!message.Dragging() && (edges_[tav::kKeySpace] || (edges_[tav::kKeyRightButton] && !rightCancels))) {
     EnterPictureView(true);
     return;
   }
-  if (!windowDrag && (game.input.wheelDelta > 0 || edges_[tav::kKeyPageUp])) {
+  if (!message.Dragging() && (game.input.wheelDelta > 0 || edges_[tav::kKeyPageUp])) {
     game.input.wheelDelta = 0;
     backlogOpen = true;
     skipMode = false;
     return;
   }
-  if (!windowDrag) {
+  if (!message.Dragging()) {
     if (tav::RepeatGate(*keys[tav::kKeyUp], now_)) MoveWindow(0, -16);
     if (tav::RepeatGate(*keys[tav::kKeyDown], now_)) MoveWindow(0, 16);
     if (tav::RepeatGate(*keys[tav::kKeyLeft], now_)) MoveWindow(-16, 0);
@@ -140,7 +128,7 @@ void CTitle::HandleKeys() {
   }
   if (edges_[tav::kKeyF3]) channels.Replay(tav::kSoundEffect);
   if (edges_[tav::kKeyF4]) channels.Replay(tav::kSoundVoice);
-  if (windowDrag) return;
+  if (message.Dragging()) return;
 
   // Over a button the click is the button's: the auto and skip buttons must
   // be able to turn their own mode off without this turning it off first.
@@ -188,7 +176,7 @@ void CTitle::RunAutoAndSkip() {
     if (!skipMode) Advance();
     return;
   }
-  if (autoMode && textComplete && channels.VoiceDone()) {
+  if (autoMode && message.Complete() && channels.VoiceDone()) {
     if (autoTime == 0) autoTime = std::max<uint32_t>(now_, 1);
     if (now_ - autoTime >= autoWait + 100) {
       autoTime = 0;
@@ -252,36 +240,9 @@ void CTitle::ReloadImages() {
     }
   }
   // The text of the scene is gone with the registry: build it again.
-  const tav::SceneData& scene = scenes[size_t(current)];
-  const bool wasComplete = textComplete;
-  BuildText(scene);
-  if (wasComplete && runtimes[size_t(current)].text) runtimes[size_t(current)].text->ShowAll();
+  const bool wasComplete = message.Complete();
+  BuildText();
+  if (wasComplete) message.ShowAll();
   for (auto& quad : runtimes[size_t(current)].entryQuads) quad->FitToTexture();
   LayOut();
-}
-
-void CTitle::Draw() {
-  if (!SceneReady()) return;
-  const tav::SceneData& scene = scenes[size_t(current)];
-  tav::SceneRuntime& runtime = runtimes[size_t(current)];
-  const int32_t window = MessageWindowEntry();
-  for (size_t i = 0; i < runtime.entryQuads.size() && i < scene.images.size(); ++i) {
-    const bool isWindow = int32_t(i) == window;
-    if (isWindow && (backlogOpen || pictureView)) continue;
-    if (EntryVisible(i)) runtime.entryQuads[i]->Draw();
-    if (isWindow) DrawMessageParts();
-  }
-  // A scene without a message-window picture still shows its text.
-  if (window < 0 && !backlogOpen && !pictureView) DrawMessageParts();
-  for (auto& quad : overlays) quad->Draw();
-  if (effectsRunning) {
-    size_t fade = 0, peephole = 0, cutIn = 0;
-    for (const tav::EffectEntry& effect : scene.effects) {
-      if (effect.kind == tav::kEffectFade && fade < runtime.fades.size()) runtime.fades[fade++]->Draw();
-      if (effect.kind == tav::kEffectPeephole && peephole < runtime.peepholes.size())
-        runtime.peepholes[peephole++]->Draw();
-      if (effect.kind == tav::kEffectCutIn && cutIn < runtime.cutIns.size()) runtime.cutIns[cutIn++]->Draw();
-    }
-  }
-  if (quitDialog) quit.Draw();
 }

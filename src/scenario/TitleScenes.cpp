@@ -21,11 +21,9 @@ float Clamp01(float v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
 
 }  // namespace
 
-CTitle::CTitle(tav::CGame& owner) : keys(tav::MakeKeyTable()), game(owner) {
+CTitle::CTitle(tav::CGame& owner) : message(owner), keys(tav::MakeKeyTable()), game(owner) {
   autoWait = config.autoWaitMaximum / 2;
   textSpeed = config.speedMaximum / 2;
-  nameBox.Attach(L"", &game.device);
-  autoIndicator.Attach(L"", &game.device);
 }
 
 CTitle::~CTitle() = default;
@@ -96,7 +94,7 @@ bool CTitle::BuildRuntime(int32_t index) {
         runtime.cutIns.push_back(std::move(cutIn));
       }
     }
-    BuildText(scene);
+    BuildText();
     return true;
   } catch (const std::bad_alloc& e) {
     tav::LogException(e.what());
@@ -194,14 +192,13 @@ void CTitle::LeaveScene() {
   }
   const int32_t next = Successor();
   EnterPictureView(false);
-  EndWindowDrag();
+  message.EndDrag();
   ReleaseRuntime(previous);
-  ClearText();
+  message.Clear();
   game.input.wheelDelta = 0;
   // The press that left the scene is used up: the next scene must not take
   // it for a click on one of its buttons.
   edges_.fill(false);
-  textComplete = false;
   autoTime = skipTime = 0;
   transitionRunning = effectsRunning = fadeOutRunning = fadeInRunning = false;
   leaveRoad = false;
@@ -219,9 +216,8 @@ void CTitle::LeaveScene() {
 }
 
 void CTitle::Advance() {
-  tav::SceneRuntime& runtime = runtimes[size_t(current)];
-  if (!leaveRoad && runtime.text && !runtime.text->AllShown()) {
-    runtime.text->ShowAll();
+  if (!leaveRoad && !message.AllShown()) {
+    message.ShowAll();
     return;
   }
   // A scene that waits for a button cannot be left by a stray click, so the

@@ -36,8 +36,7 @@ bool SetUpTitle(CTitle& title) {
     // A skin missing from the archive is no error: its quads show nothing.
     for (const wchar_t* skin : kSkins) game.LoadTexture(std::wstring(L"Default\\") + skin + L".dds");
     title.quit.Attach(&game.device, float(config.screenWidth), float(config.screenHeight));
-    title.autoIndicator.Attach(L"Default\\auto.dds", &game.device);
-    title.nameBox.colours.fill(config.textColour);
+    title.message.AttachSkins();
     if (!title.EnterScene(config.firstScene)) return false;
     if (game.window) os::SetWindowTextW(game.window, config.gameTitle.c_str());
     return true;

@@ -7,6 +7,7 @@ target_sources(tavri_engine PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SoundChannels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SpeakerLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleButtons.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TitleDraw.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleFrame.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleScenes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleSetUp.cpp

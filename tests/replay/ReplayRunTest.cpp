@@ -64,14 +64,16 @@ TEST_F(ReplayRunTest, TheDumpReportsTheTitleScenesState) {
   locked.showKey = L"5";  // shown once scene 5 was read
   tav::SceneData menu = Menu(Button(100, 100, -1, 1));
   menu.images.push_back(locked);
+  tav::MessageRow row;
+  row.text = L"「やあ」\t\"x\"";
+  menu.messageRows.push_back(row);
   Start({menu, Story(L"「やあ」\tと言った")});
   title_->autoMode = true;
   title_->quitDialog = true;
   title_->readScenes = {0, 3};
   title_->channels[0] = {L"bgm.ogg", true, 0.5f};
   title_->channels[2] = {L"v001.ogg", false, 1.0f};
-  title_->messageText = L"「やあ」\t\"x\"";
-  title_->windowOffset = {4, -8};
+  title_->message.PlaceAt({4, -8});
   title_->level = 0.25f;
 
   std::string dump = tav::replay::DumpState(*game_);
@@ -87,7 +89,7 @@ TEST_F(ReplayRunTest, TheDumpReportsTheTitleScenesState) {
       << dump;
   EXPECT_TRUE(Has(dump, "\"voice\": {\n      \"name\": \"v001.ogg\",\n      \"loop\": false,")) << dump;
   EXPECT_TRUE(Has(dump, "\"level\": 0.25,\n  \"windowOffset\": {\n    \"x\": 4,\n    \"y\": -8\n  },\n"
-                        "  \"baseOffset\": {\n    \"x\": 0,\n    \"y\": 0\n  },"))
+                        "  \"baseOffset\": {\n    \"x\": 4,\n    \"y\": -8\n  },"))
       << dump;
   EXPECT_TRUE(Has(dump, "\"image\": \"b1.png\",\n      \"x\": 100,\n      \"y\": 100,\n      \"drawn\": true")) << dump;
   EXPECT_TRUE(Has(dump, "\"image\": \"on.png\",\n      \"x\": 300,\n      \"y\": 10,\n      \"drawn\": false")) << dump;

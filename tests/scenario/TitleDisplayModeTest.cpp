@@ -38,8 +38,8 @@ class TitleDisplayModeTest : public tavtest::TitleFixture {
       EXPECT_FLOAT_EQ(quad->scale.x, x);
       EXPECT_FLOAT_EQ(quad->scale.y, y);
     }
-    EXPECT_FLOAT_EQ(title_->nameBox.scale.x, x);
-    EXPECT_FLOAT_EQ(title_->autoIndicator.scale.y, y);
+    EXPECT_FLOAT_EQ(title_->message.NameBox().scale.x, x);
+    EXPECT_FLOAT_EQ(title_->message.AutoMark().scale.y, y);
   }
 };
 

@@ -120,16 +120,16 @@ TEST_F(TitleEndToEndTest, PlaysTheScenarioFromTheMenuToItsEndAndBack) {
   // Start: scene 1 with its speaker and music.
   Click(150, 120);
   ASSERT_EQ(title_->current, 1);
-  EXPECT_EQ(title_->nameText, L"ミカ");
+  EXPECT_EQ(title_->message.Name(), L"ミカ");
   EXPECT_EQ(title_->channels[0].name, L"music.ogg");
   // The first click completes the text, the second leaves; the music goes on.
   Click(300, 300);
   EXPECT_EQ(title_->current, 1);
   Frames(40);
-  EXPECT_TRUE(title_->textComplete);
+  EXPECT_TRUE(title_->message.Complete());
   Click(300, 300);
   ASSERT_EQ(title_->current, 2);
-  EXPECT_EQ(title_->nameText, L"ソラ");
+  EXPECT_EQ(title_->message.Name(), L"ソラ");
   EXPECT_EQ(std::count(sounds_.begin(), sounds_.end(), L"Remove music.ogg"), 0);
 
   // Back (action 4) returns to the previous scene.

@@ -149,7 +149,7 @@ TEST_F(TitlePixelsTest, AStorySceneHalfWayThroughItsLine) {
       for (int x = x0; x < x1; ++x) count += (pixels[size_t(y) * 800 + size_t(x)] & 0xFF) > 0xC0;
     return count;
   };
-  const auto& text = *title->runtimes[0].text;
+  const auto& text = *title->message.Flow();
   size_t shown = 0;
   while (shown < text.Count() && text.IsShown(shown)) ++shown;
   EXPECT_GT(shown, 5u);
@@ -163,7 +163,7 @@ TEST_F(TitlePixelsTest, AStorySceneHalfWayThroughItsLine) {
 
   for (int i = 0; i < 80; ++i) pixels = frame(i == 79);
   tavtest::SaveScreenshot(pixels, 800, 600, "story-full.png");
-  EXPECT_TRUE(title->textComplete);
+  EXPECT_TRUE(title->message.Complete());
   EXPECT_GT(bright(600, 470, 760, 500) + bright(50, 497, 300, 527), 40);
 }
 

@@ -162,7 +162,7 @@ TEST_F(TitleTest, EffectsRunTheirDurationBeforeTheSceneIsLeft) {
   fade.duration = 500;
   scene.effects.push_back(fade);
   Start({scene, Story(L"y")});
-  title_->runtimes[0].text->ShowAll();
+  title_->message.Flow()->ShowAll();
   title_->Advance();
   Frames(10);
   EXPECT_EQ(title_->current, 0);
@@ -187,84 +187,84 @@ TEST_F(TitleTest, SkipModeStopsAtTheFirstUnreadSceneUnlessSkipUnreadIsSet) {
 
 TEST_F(TitleTest, SpeakerPatternsGoToTheNameBox) {
   Start({Story(L"【ミカ】「おはよう」"), Story(L"【ソラ】（眠い……）"), Story(L"【ユウ】ただの文"), Story(L"地の文")});
-  EXPECT_EQ(title_->nameText, L"ミカ");
-  EXPECT_EQ(title_->messageText, L"「おはよう」");
-  EXPECT_EQ(title_->fullText, L"【ミカ】「おはよう」");
-  EXPECT_EQ(title_->nameBox.textureName, L"ミカ");
+  EXPECT_EQ(title_->message.Name(), L"ミカ");
+  EXPECT_EQ(title_->message.Text(), L"「おはよう」");
+  EXPECT_EQ(title_->message.FullText(), L"【ミカ】「おはよう」");
+  EXPECT_EQ(title_->message.NameBox().textureName, L"ミカ");
   title_->LeaveScene();
-  EXPECT_EQ(title_->nameText, L"ソラ");
-  EXPECT_EQ(title_->messageText, L"（眠い……）");
+  EXPECT_EQ(title_->message.Name(), L"ソラ");
+  EXPECT_EQ(title_->message.Text(), L"（眠い……）");
   title_->LeaveScene();
-  EXPECT_EQ(title_->nameText, L"");
-  EXPECT_EQ(title_->messageText, L"【ユウ】ただの文");
-  EXPECT_TRUE(title_->nameBox.textureName.empty());
+  EXPECT_EQ(title_->message.Name(), L"");
+  EXPECT_EQ(title_->message.Text(), L"【ユウ】ただの文");
+  EXPECT_TRUE(title_->message.NameBox().textureName.empty());
   title_->LeaveScene();
-  EXPECT_EQ(title_->messageText, L"地の文");
+  EXPECT_EQ(title_->message.Text(), L"地の文");
   // One glyph texture per character, shared between scenes.
   EXPECT_NE(game_->texts.Find(L"文"), nullptr);
-  EXPECT_EQ(title_->runtimes[3].text->Count(), 3u);
+  EXPECT_EQ(title_->message.Flow()->Count(), 3u);
 }
 
 TEST_F(TitleTest, GlyphsFadeFromTheInverseColourOrAppearInTheMessageColour) {
   tav::config.textColour = 0xFF204060;
   Start({Story(L"あいう"), Story(L"えお")});
   Frame();
-  auto& first = *title_->runtimes[0].text->sprites[0]->quad;
+  auto& first = *title_->message.Flow()->sprites[0]->quad;
   EXPECT_NE(first.colours[0], 0xFF204060u);  // on its way from the inverse
   title_->instantEffects = true;
   title_->LeaveScene();
   Frame();
-  EXPECT_EQ(title_->runtimes[1].text->sprites[0]->quad->colours[0], 0xFF204060u);
+  EXPECT_EQ(title_->message.Flow()->sprites[0]->quad->colours[0], 0xFF204060u);
   Frames(20);
-  EXPECT_TRUE(title_->textComplete);
+  EXPECT_TRUE(title_->message.Complete());
 }
 
 TEST_F(TitleTest, TheWindowMovesInStepsAndStaysOnScreenWhenDragged) {
   Start({Story(L"move")});
   Tap(VK_RIGHT);
-  EXPECT_FLOAT_EQ(title_->windowOffset.x, 16);
+  EXPECT_FLOAT_EQ(title_->message.Offset().x, 16);
   Tap(VK_UP);
-  EXPECT_FLOAT_EQ(title_->windowOffset.y, -16);
+  EXPECT_FLOAT_EQ(title_->message.Offset().y, -16);
   // Pick the window up with the middle button and drag it far right.
   input_.MoveCursor(300, 500);
   Tap(VK_MBUTTON);
-  ASSERT_TRUE(title_->windowDrag);
+  ASSERT_TRUE(title_->message.Dragging());
   input_.MoveCursor(799, 520);
   Frame();
   // The window is 700 wide at x 50: its right side stops on the screen's edge.
-  EXPECT_FLOAT_EQ(50 + title_->windowOffset.x + 700, 800);
+  EXPECT_FLOAT_EQ(50 + title_->message.Offset().x + 700, 800);
   Tap(VK_MBUTTON);
-  EXPECT_FALSE(title_->windowDrag);
-  EXPECT_FLOAT_EQ(title_->baseOffset.x, title_->windowOffset.x);
+  EXPECT_FALSE(title_->message.Dragging());
+  EXPECT_FLOAT_EQ(title_->message.BaseOffset().x, title_->message.Offset().x);
   EXPECT_FLOAT_EQ(title_->runtimes[0].entryQuads[1]->translation.x, 100);
 }
 
 TEST_F(TitleTest, ThePulseWaitsForTheReaderButNotInAutoMode) {
   Start({Story(L"a"), Story(L"b")});
-  title_->runtimes[0].text->ShowAll();
+  title_->message.Flow()->ShowAll();
   Frames(40);  // fades end
-  ASSERT_TRUE(title_->textComplete);
+  ASSERT_TRUE(title_->message.Complete());
   Frames(260);  // 4.8 s after completion: dimming
-  EXPECT_EQ(title_->pulsePhase, 1);
-  EXPECT_LT(title_->runtimes[0].text->sprites[0]->quad->colours[0] & 0xFF, 0x80u);
+  EXPECT_EQ(title_->message.PulsePhase(), 1);
+  EXPECT_LT(title_->message.Flow()->sprites[0]->quad->colours[0] & 0xFF, 0x80u);
   Frames(100);  // dark, waiting to brighten
-  EXPECT_EQ(title_->pulsePhase, 2);
-  EXPECT_EQ(title_->runtimes[0].text->sprites[0]->quad->colours[0], 0xFF000000u);
-  EXPECT_EQ(title_->nameBox.colours[0], 0xFF000000u);
+  EXPECT_EQ(title_->message.PulsePhase(), 2);
+  EXPECT_EQ(title_->message.Flow()->sprites[0]->quad->colours[0], 0xFF000000u);
+  EXPECT_EQ(title_->message.NameBox().colours[0], 0xFF000000u);
   title_->LeaveScene();
   title_->autoMode = true;
   title_->autoWait = 100000;  // auto mode waits, the pulse does not run
-  title_->runtimes[1].text->ShowAll();
+  title_->message.Flow()->ShowAll();
   Frames(400);
-  EXPECT_EQ(title_->pulsePhase, 0);
-  EXPECT_EQ(title_->runtimes[1].text->sprites[0]->quad->colours[0], 0xFFFFFFFFu);
+  EXPECT_EQ(title_->message.PulsePhase(), 0);
+  EXPECT_EQ(title_->message.Flow()->sprites[0]->quad->colours[0], 0xFFFFFFFFu);
 }
 
 TEST_F(TitleTest, AutoModeAdvancesAfterTheWaitOnceTheTextIsComplete) {
   Start({Story(L"ab"), Story(L"c")});
   title_->autoMode = true;
   Frames(10);
-  EXPECT_TRUE(title_->textComplete);
+  EXPECT_TRUE(title_->message.Complete());
   EXPECT_EQ(title_->current, 0);
   Frames(40);  // 500 + 100 ms after completion
   EXPECT_EQ(title_->current, 1);
@@ -308,7 +308,7 @@ TEST_F(TitleTest, AltBackspaceReleasesTheTextsAndReloads) {
   EXPECT_NE(game_->texts.Find(L"り"), nullptr);  // the current scene's glyphs again
   EXPECT_NE(game_->device.GetTexture(L"bg.png"), nullptr);
   Frames(20);
-  EXPECT_TRUE(title_->textComplete);
+  EXPECT_TRUE(title_->message.Complete());
 }
 
 TEST_F(TitleTest, TheSameMusicGoesOnAcrossScenesAndOtherMusicReplacesIt) {
@@ -355,7 +355,7 @@ TEST_F(TitleTest, EscapeOpensAndClosesTheQuitRequestAndNothingElseRuns) {
 // on the button the next scene has under the cursor.
 TEST_F(TitleTest, AClickThatLeavesASceneDoesNotPressTheNextScenesButton) {
   Start({Story(L"a"), Menu(Button(350, 280, 2))});
-  title_->runtimes[0].text->ShowAll();
+  title_->message.Flow()->ShowAll();
   Click(400, 300);
   ASSERT_EQ(title_->current, 1);
   Frames(10);
@@ -371,19 +371,19 @@ TEST_F(TitleTest, ADragCutShortByASceneChangeLeavesTheWindowWhereItWasCarried) {
   Start({Story(L"a"), Story(L"b")});
   input_.MoveCursor(300, 500);
   Tap(VK_MBUTTON);
-  ASSERT_TRUE(title_->windowDrag);
+  ASSERT_TRUE(title_->message.Dragging());
   input_.MoveCursor(300, 400);
   Frame();
-  ASSERT_FLOAT_EQ(title_->windowOffset.y, -100);
+  ASSERT_FLOAT_EQ(title_->message.Offset().y, -100);
   title_->readScenes.insert(0);
   title_->skipMode = true;
   Frames(45);
   ASSERT_EQ(title_->current, 1);
   title_->skipMode = false;
-  EXPECT_FALSE(title_->windowDrag);
-  EXPECT_FLOAT_EQ(title_->baseOffset.y, -100);
+  EXPECT_FALSE(title_->message.Dragging());
+  EXPECT_FLOAT_EQ(title_->message.BaseOffset().y, -100);
   Tap(VK_UP);
-  EXPECT_FLOAT_EQ(title_->windowOffset.y, -116);
+  EXPECT_FLOAT_EQ(title_->message.Offset().y, -116);
 }
 
 // A scene that leaves by itself goes on without a click however its effects
@@ -408,7 +408,7 @@ TEST_P(LeaveByItselfTest, GoesOnWhenItsEffectsEnd) {
   jump.images.push_back(out);
   Start({Story(L"start"), jump, Story(L"after")});
   title_->instantEffects = instant;
-  title_->runtimes[0].text->ShowAll();
+  title_->message.Flow()->ShowAll();
   Click(400, 300);  // into the scene that leaves by itself (at once when its effects take no time)
   ASSERT_GE(title_->current, 1);
   Frames(40);

@@ -45,7 +45,7 @@ TEST_F(QuitDialogTest, ThePanelIsCentredWithItsButtonsAboveItsBottomEdge) {
 
 TEST_F(QuitDialogTest, TheCursorGlidesToYesAndNoReturnsToTheSceneAsItWas) {
   input_.MoveCursor(10, 10);
-  const std::wstring text = title_->messageText;
+  const std::wstring text = title_->message.Text();
   CloseBox();
   Frames(5);  // 80 ms into the glide
   const POINT mid = Cursor();
@@ -64,7 +64,7 @@ TEST_F(QuitDialogTest, TheCursorGlidesToYesAndNoReturnsToTheSceneAsItWas) {
   EXPECT_FALSE(title_->quitDialog);
   EXPECT_FALSE(DestroyPosted());
   EXPECT_EQ(title_->current, 0);
-  EXPECT_EQ(title_->messageText, text);
+  EXPECT_EQ(title_->message.Text(), text);
   EXPECT_EQ(title_->quit.no.textureName, L"Default\\no1.dds");
 
   // Closing again glides again.

@@ -55,9 +55,9 @@ void WriteFlags(JsonWriter& json, const DumpSource& source) {
   json.Key("backlogOpen").Bool(title->backlogOpen);
   json.Key("instantEffects").Bool(title->instantEffects);
   json.Key("option").Bool(title->option);
-  json.Key("textComplete").Bool(title->textComplete);
+  json.Key("textComplete").Bool(title->message.Complete());
   json.Key("quitDialog").Bool(title->quitDialog);
-  json.Key("windowDrag").Bool(title->windowDrag);
+  json.Key("windowDrag").Bool(title->message.Dragging());
   json.EndObject();
 }
 
@@ -91,11 +91,11 @@ void WriteMessage(JsonWriter& json, const DumpSource& source) {
     return;
   }
   json.Key("zoom").Number(title->zoom);
-  json.Key("messageText").String(title->messageText);
-  json.Key("nameText").String(title->nameText);
+  json.Key("messageText").String(title->message.Text());
+  json.Key("nameText").String(title->message.Name());
   size_t shown = 0, count = 0;
   if (title->current >= 0 && size_t(title->current) < title->runtimes.size()) {
-    if (const auto& text = title->runtimes[size_t(title->current)].text) {
+    if (const auto& text = title->message.Flow()) {
       count = text->Count();
       for (size_t i = 0; i < count; ++i) shown += text->IsShown(i) ? 1 : 0;
     }
@@ -134,8 +134,8 @@ void WriteSettings(JsonWriter& json, const DumpSource& source) {
   json.Key("textSpeed").UInt(title->textSpeed);
   json.Key("autoWait").UInt(title->autoWait);
   json.Key("level").Number(title->level);
-  WritePoint(json, "windowOffset", title->windowOffset);
-  WritePoint(json, "baseOffset", title->baseOffset);
+  WritePoint(json, "windowOffset", title->message.Offset());
+  WritePoint(json, "baseOffset", title->message.BaseOffset());
 }
 
 // The image entries of the current scene: the picture each shows now (a
