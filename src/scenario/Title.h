@@ -16,6 +16,7 @@
 #include "effect/Fade.h"
 #include "effect/Peephole.h"
 #include "gfx/Quad.h"
+#include "scenario/Buttons.h"
 #include "scenario/MessageWindow.h"
 #include "scenario/SceneData.h"
 #include "scenario/SoundChannels.h"
@@ -86,15 +87,10 @@ class CTitle : public tav::CScene {
   bool transitionRunning = false;
   bool fadeOutRunning = false;
   bool fadeInRunning = false;
-  bool overEntry = false;
-  bool entryPressed = false;
   bool leaveRoad = false;
   bool editPlaylist = false;  // the edit panel's playlist mode
   bool quitDialog = false;    // the quit dialog is open and runs alone
 
-  int32_t hovered = -1;
-  int32_t pressedEntry = -1;
-  uint32_t pressTime = 0;
   float zoom = 1.0f;
   float flipAngle = 0.0f;
   uint32_t autoWait = 0;       // ms
@@ -104,6 +100,7 @@ class CTitle : public tav::CScene {
   tav::QuadPoint scaleFactor{1, 1};
 
   tav::CMessageWindow message;
+  tav::CButtons buttons;
   uint32_t autoTime = 0;  // when auto mode saw the scene ready; 0 before
   uint32_t skipTime = 0;  // when skip mode saw the scene; 0 before
 
@@ -141,11 +138,7 @@ class CTitle : public tav::CScene {
   void UpdateEffects();
   void AddToBacklog(int32_t index);
 
-  // Buttons.
-  bool HasButton(size_t index) const;
-  // Whether the entry's text names the picture a state button shows while
-  // its state holds (for other actions the text is a slot, scene or sound).
-  static bool HasOnImage(const tav::ImageEntry& entry);
+  // Buttons and the show rules.
   void ShowStateImages();
   void HoverTest();
   void PressButtons();

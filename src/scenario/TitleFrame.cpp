@@ -132,7 +132,7 @@ void CTitle::HandleKeys() {
 
   // Over a button the click is the button's: the auto and skip buttons must
   // be able to turn their own mode off without this turning it off first.
-  if (edges_[tav::kKeyLeftButton] && (autoMode || skipMode) && !overEntry) {
+  if (edges_[tav::kKeyLeftButton] && (autoMode || skipMode) && !buttons.OverButton()) {
     autoMode = skipMode = false;
     return;
   }
@@ -149,7 +149,7 @@ void CTitle::HandleKeys() {
     Advance();
     return;
   }
-  if (edges_[tav::kKeyLeftButton] && !overEntry) {
+  if (edges_[tav::kKeyLeftButton] && !buttons.OverButton()) {
     Advance();
     return;
   }
@@ -234,7 +234,7 @@ void CTitle::ReloadImages() {
   ReleaseTextsAndBacklog();
   for (const tav::ImageEntry& entry : scenes[size_t(current)].images) {
     for (const std::wstring* name : {&entry.image, &entry.secondImage, &entry.thirdImage, &entry.actionText}) {
-      if (name->empty() || (name == &entry.actionText && !HasOnImage(entry))) continue;
+      if (name->empty() || (name == &entry.actionText && !tav::CButtons::HasOnImage(entry))) continue;
       game.device.EraseTexture(*name);
       game.LoadTexture(*name);
     }

@@ -59,7 +59,7 @@ bool CTitle::BuildRuntime(int32_t index) {
       game.LoadTexture(entry.image);
       game.LoadTexture(entry.secondImage);
       game.LoadTexture(entry.thirdImage);
-      if (HasOnImage(entry)) game.LoadTexture(entry.actionText);
+      if (tav::CButtons::HasOnImage(entry)) game.LoadTexture(entry.actionText);
       auto quad = std::make_shared<tav::CQuad>();
       quad->Attach(entry.image, d3d);
       quad->translation = {entry.x, entry.y};
@@ -202,8 +202,7 @@ void CTitle::LeaveScene() {
   autoTime = skipTime = 0;
   transitionRunning = effectsRunning = fadeOutRunning = fadeInRunning = false;
   leaveRoad = false;
-  overEntry = entryPressed = false;
-  hovered = pressedEntry = -1;
+  buttons.Reset();
   if (EnterScene(next)) return;
   // Not even after letting go of every text could the scene be built (its
   // failure is logged): the first scene is tried, and when that cannot be

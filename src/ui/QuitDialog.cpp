@@ -72,28 +72,21 @@ void CQuitDialog::Frame(HWND window, bool& closeRequested, QuadPoint scale, floa
   }
   const bool overYes = active && yes.Contains(mouseX, mouseY, scale);
   const bool overNo = active && !overYes && no.Contains(mouseX, mouseY, scale);
-  if (!yesPressed && !noPressed) {
+  if (press.Held() == -1) {
     Show(yes, overYes ? L"Default\\yes2.dds" : L"Default\\yes1.dds");
     Show(no, overNo ? L"Default\\no2.dds" : L"Default\\no1.dds");
-    if (active && pressEdge && overYes) {
-      Show(yes, L"Default\\yes3.dds");
-      yesPressed = true;
-      pressTime = now;
-    } else if (active && pressEdge && overNo) {
-      Show(no, L"Default\\no3.dds");
-      noPressed = true;
-      pressTime = now;
+    if (active && pressEdge && (overYes || overNo)) {
+      Show(overYes ? yes : no, overYes ? L"Default\\yes3.dds" : L"Default\\no3.dds");
+      press.Press(overYes ? kYes : kNo, now);
     }
   }
-  if (yesPressed && now - pressTime >= 100) {
+  const int32_t due = press.Due(now);
+  if (due == kYes) {
     closeRequested = false;
-    yesPressed = false;
     os::PostMessageW(window, kDestroyGameWindow, 0, 0);
-  }
-  if (noPressed && now - pressTime >= 100) {
+  } else if (due == kNo) {
     closeRequested = false;
     placed = glideDone = false;
-    noPressed = false;
     Show(no, L"Default\\no1.dds");
   }
   panel.Update();

@@ -6,6 +6,7 @@
 
 #include "core/Tween.h"
 #include "gfx/Quad.h"
+#include "ui/DelayedPress.h"
 
 class CBaseD3D;
 
@@ -29,11 +30,10 @@ class CQuitDialog {
   Tween glide;
   bool placed = false;
   bool glideDone = false;
-  bool yesPressed = false;
-  bool noPressed = false;
-  uint32_t pressTime = 0;
+  CDelayedPress press;
 
  private:
+  enum : int32_t { kYes, kNo };
   void Show(CQuad& quad, const wchar_t* image);
 };
 

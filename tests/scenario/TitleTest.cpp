@@ -23,7 +23,7 @@ TEST_F(TitleTest, AnEntryWithoutASecondImageNeverReacts) {
   Frames(10);
   EXPECT_EQ(title_->current, 0);
   EXPECT_FALSE(title_->autoMode);
-  EXPECT_EQ(title_->hovered, -1);
+  EXPECT_EQ(title_->buttons.Hovered(), -1);
 }
 
 TEST_F(TitleTest, ASceneWithNextMinusTwoAndNoButtonNeverAdvances) {
@@ -54,7 +54,7 @@ TEST_F(TitleTest, AnActionRunsOnTheFirstFrameAHundredMillisecondsAfterThePress) 
   Start({Menu(Button(100, 100, 2))});
   input_.MoveCursor(150, 120);
   Frame();
-  ASSERT_TRUE(title_->overEntry);
+  ASSERT_TRUE(title_->buttons.OverButton());
   input_.SetKey(VK_LBUTTON, true);
   Frame();  // the press at t
   input_.SetKey(VK_LBUTTON, false);  // released early: the action still comes
@@ -359,7 +359,7 @@ TEST_F(TitleTest, AClickThatLeavesASceneDoesNotPressTheNextScenesButton) {
   Click(400, 300);
   ASSERT_EQ(title_->current, 1);
   Frames(10);
-  EXPECT_TRUE(title_->overEntry);
+  EXPECT_TRUE(title_->buttons.OverButton());
   EXPECT_FALSE(title_->autoMode);
   Click(400, 300);
   EXPECT_TRUE(title_->autoMode);

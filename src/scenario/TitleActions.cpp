@@ -1,5 +1,5 @@
-// Buttons: image entries with a second image. Their state images, the hover
-// test, the press with its 100 ms delay, and the action table.
+// What the scene's image entries do: their show rules, the buttons driven
+// each frame, and the actions a press runs.
 #include <cwchar>
 #include <string>
 
@@ -24,24 +24,6 @@ int32_t NumberIn(const std::wstring& text) {
 }
 
 }  // namespace
-
-bool CTitle::HasOnImage(const tav::ImageEntry& entry) {
-  if (entry.secondImage.empty() || entry.actionText.empty()) return false;
-  switch (tav::Action(entry.actionCode)) {
-    case tav::Action::FullScreen:
-    case tav::Action::WindowMode:
-    case tav::Action::SkipUnreadOn:
-    case tav::Action::SkipUnreadOff:
-    case tav::Action::InstantEffects:
-    case tav::Action::Level:
-    case tav::Action::Option:
-      return true;
-    default:
-      return false;  // the text is a slot number, a scene or a sound name
-  }
-}
-
-bool CTitle::HasButton(size_t index) const { return !scenes[size_t(current)].images[index].secondImage.empty(); }
 
 bool CTitle::EntryVisible(size_t index) const {
   const tav::ImageEntry& entry = scenes[size_t(current)].images[index];
@@ -83,66 +65,26 @@ void CTitle::ShowStateImages() {
   if (pictureView || backlogOpen || message.Dragging() || effectsRunning || transitionRunning || fadeOutRunning ||
       fadeInRunning)
     return;
-  const tav::SceneData& scene = scenes[size_t(current)];
-  tav::SceneRuntime& runtime = runtimes[size_t(current)];
-  const bool windowed = game.device.present.Windowed != 0;
-  for (size_t i = 0; i < scene.images.size(); ++i) {
-    const tav::ImageEntry& entry = scene.images[i];
-    tav::CQuad& quad = *runtime.entryQuads[i];
-    if (quad.textureName != entry.image) quad.SetTextureName(entry.image);
-    if (!HasOnImage(entry)) continue;
-    bool on = false;
-    switch (tav::Action(entry.actionCode)) {
-      case tav::Action::FullScreen: on = !windowed; break;
-      case tav::Action::WindowMode: on = windowed; break;
-      case tav::Action::SkipUnreadOn: on = skipUnread; break;
-      case tav::Action::SkipUnreadOff: on = !skipUnread; break;
-      case tav::Action::InstantEffects: on = !instantEffects; break;
-      case tav::Action::Level: on = level == float(entry.actionValue) / 255.0f; break;
-      case tav::Action::Option: on = option; break;
-      default: break;
-    }
-    if (on) quad.SetTextureName(entry.actionText);
-  }
+  const tav::ButtonStates states{game.device.present.Windowed != 0, skipUnread, instantEffects, level, option};
+  tav::CButtons::ShowStateImages(scenes[size_t(current)], runtimes[size_t(current)].entryQuads, states);
 }
 
 void CTitle::HoverTest() {
-  overEntry = false;
-  hovered = -1;
-  if (!SceneReady()) return;
-  const tav::SceneData& scene = scenes[size_t(current)];
-  tav::SceneRuntime& runtime = runtimes[size_t(current)];
-  if (!windowActive) return;
-  for (size_t i = 0; i < scene.images.size() && i < runtime.entryQuads.size(); ++i) {
-    if (!HasButton(i) || !EntryVisible(i)) continue;
-    tav::CQuad& quad = *runtime.entryQuads[i];
-    quad.Update();
-    if (!quad.Contains(mouseX, mouseY, scaleFactor)) continue;
-    hovered = int32_t(i);
-    overEntry = true;
-    if (!(entryPressed && pressedEntry == hovered)) quad.SetTextureName(scene.images[i].secondImage);
+  if (!SceneReady() || !windowActive) {
+    buttons.Unhover();
     return;
   }
+  buttons.Hover(
+      scenes[size_t(current)], runtimes[size_t(current)].entryQuads, [this](size_t i) { return EntryVisible(i); },
+      {mouseX, mouseY}, scaleFactor);
 }
 
 void CTitle::PressButtons() {
-  const tav::SceneData& scene = scenes[size_t(current)];
-  tav::SceneRuntime& runtime = runtimes[size_t(current)];
-  if (!entryPressed && overEntry && hovered >= 0 && edges_[tav::kKeyLeftButton]) {
-    entryPressed = true;
-    pressedEntry = hovered;
-    pressTime = now_;
-  }
-  if (entryPressed && pressedEntry >= 0 && size_t(pressedEntry) < scene.images.size()) {
-    const tav::ImageEntry& entry = scene.images[size_t(pressedEntry)];
-    if (!entry.thirdImage.empty()) runtime.entryQuads[size_t(pressedEntry)]->SetTextureName(entry.thirdImage);
-  }
-  if (!entryPressed || now_ - pressTime < 100) return;
-  entryPressed = false;
-  const int32_t index = pressedEntry;
-  pressedEntry = -1;
-  if (effectsRunning || transitionRunning || fadeOutRunning || fadeInRunning) return;
-  if (index >= 0 && size_t(index) < scene.images.size()) RunAction(size_t(index));
+  const int32_t index =
+      buttons.Press(scenes[size_t(current)], runtimes[size_t(current)].entryQuads, edges_[tav::kKeyLeftButton], now_);
+  // A press that comes due while the scene changes is dropped.
+  if (index < 0 || effectsRunning || transitionRunning || fadeOutRunning || fadeInRunning) return;
+  RunAction(size_t(index));
 }
 
 void CTitle::Road(const tav::ImageEntry& entry) {
