@@ -56,8 +56,7 @@ void WindowFixture::SetUp() {
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = RecordingProcedure;
   wc.lpszClassName = className_.c_str();
-  atom_ = tav::os::RegisterClassExW(&wc);
-  ASSERT_NE(atom_, 0);
+  ASSERT_NE(tav::os::RegisterClassExW(&wc), 0);
   window_ = tav::os::CreateWindowExW(0, className_.c_str(), L"Os test", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                      CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(window_, nullptr) << tav::os::GetLastError();

@@ -55,7 +55,6 @@ class WindowFixture : public testing::Test {
   tavtest::TempDir runtime_;
   std::unique_ptr<ScopedEnv> runtimeEnv_;
   std::wstring className_;
-  ATOM atom_ = 0;
   HWND window_ = nullptr;
 };
 

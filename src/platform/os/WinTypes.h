@@ -50,7 +50,7 @@ struct WNDCLASSEXW {
   HCURSOR hCursor;
   HBRUSH hbrBackground;
   LPCWSTR lpszMenuName;
-  LPCWSTR lpszClassName;  // a name, or an atom from RegisterClassExW
+  LPCWSTR lpszClassName;
   HICON hIconSm;
 };
 
@@ -161,7 +161,7 @@ constexpr UINT CS_CLASSDC = 0x0040;
 
 constexpr int CW_USEDEFAULT = int(0x80000000);
 
-// SetWindowLongW / GetWindowLongW.
+// SetWindowLongW.
 constexpr int GWL_STYLE = -16;
 constexpr int GWL_EXSTYLE = -20;
 // SetWindowLongPtrW / GetWindowLongPtrW.

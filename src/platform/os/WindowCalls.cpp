@@ -22,7 +22,6 @@ namespace {
 
 struct ClassRecord {
   std::wstring name;
-  ATOM atom = 0;
   WNDPROC procedure = nullptr;
   HICON icon = nullptr;
   HICON smallIcon = nullptr;
@@ -47,7 +46,6 @@ struct Registry {
   std::mutex mutex;
   std::map<std::wstring, ClassRecord> classes;
   std::map<HWND, WindowRecord> windows;
-  ATOM nextAtom = 0xC000;  // where the original system numbers registered classes
   uint64_t nextSerial = 1;
 };
 
@@ -110,25 +108,13 @@ int defaultInputContext;
 
 namespace detail {
 
-bool ClassNameOf(LPCWSTR nameOrAtom, std::wstring& name) {
-  if (!nameOrAtom) {
+bool ClassNameOf(LPCWSTR className, std::wstring& name) {
+  if (!className || IS_INTRESOURCE(className)) {
     SetLastError(EINVAL);
     return false;
   }
-  if (!IS_INTRESOURCE(nameOrAtom)) {
-    name = nameOrAtom;
-    return true;
-  }
-  ATOM atom = ATOM(reinterpret_cast<uintptr_t>(nameOrAtom));
-  std::lock_guard lock(Reg().mutex);
-  for (const auto& [className, record] : Reg().classes) {
-    if (record.atom == atom) {
-      name = className;
-      return true;
-    }
-  }
-  SetLastError(ENOENT);
-  return false;
+  name = className;
+  return true;
 }
 
 bool LookUp(HWND window, WindowInfo& info) {
@@ -210,17 +196,12 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass) {
       SetLastError(EEXIST);
       return 0;
     }
-    if (reg.nextAtom == 0) {  // every atom used
-      SetLastError(ENOSPC);
-      return 0;
-    }
-    record.atom = reg.nextAtom++;
     reg.classes.emplace(record.name, record);
   }
   // A failure here only means another copy is already running; the class is
   // usable either way.
   detail::ClaimInstance(record.name);
-  return record.atom;
+  return 1;
 }
 
 BOOL UnregisterClassW(LPCWSTR className, HINSTANCE) {
@@ -346,21 +327,6 @@ LONG SetWindowLongW(HWND window, int index, LONG value) {
   std::lock_guard lock(Reg().mutex);
   if (WindowRecord* record = OwnRecord(window)) (index == GWL_STYLE ? record->style : record->exStyle) = DWORD(value);
   return previous;
-}
-
-LONG GetWindowLongW(HWND window, int index) {
-  SetLastError(0);
-  std::lock_guard lock(Reg().mutex);
-  WindowRecord* record = OwnRecord(window);
-  if (!record) return 0;
-  if (index == GWL_STYLE) {
-    DWORD style = record->style & ~WS_VISIBLE;
-    if (!record->window->IsHidden()) style |= WS_VISIBLE;
-    return LONG(style);
-  }
-  if (index == GWL_EXSTYLE) return LONG(record->exStyle);
-  SetLastError(EINVAL);
-  return 0;
 }
 
 namespace {

@@ -10,7 +10,8 @@ namespace tav::os {
 // Keeps the class's procedure, name, cursor and icons. The first process that
 // registers a class name becomes the single instance for that name (see
 // SingleInstance.h). 0 when cbSize is wrong, the procedure or name is missing,
-// or the name is taken (EEXIST).
+// or the name is taken (EEXIST); a nonzero value otherwise (classes are named
+// by their name only, never by this value).
 ATOM RegisterClassExW(const WNDCLASSEXW* windowClass);
 // FALSE while windows of the class exist (EBUSY) or the class is unknown (ENOENT).
 BOOL UnregisterClassW(LPCWSTR className, HINSTANCE instance);
@@ -30,7 +31,6 @@ BOOL DestroyWindow(HWND window);
 // Returns the previous value; 0 with the last error set on failure (the last
 // error is cleared on success, so a previous value of 0 can be told apart).
 LONG SetWindowLongW(HWND window, int index, LONG value);
-LONG GetWindowLongW(HWND window, int index);
 // GWLP_USERDATA only: a value the window keeps for its owner (0 at first).
 // Returns the previous value; 0 with the last error set on failure.
 LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value);

@@ -38,8 +38,8 @@ HWND EngineWindow();
 // Own live windows of a class, oldest first.
 std::vector<HWND> WindowsOfClass(std::wstring_view className);
 
-// The class name a window call was given: text, or an atom from RegisterClassExW.
-// False (EINVAL) for null, ENOENT for an unknown atom.
-bool ClassNameOf(LPCWSTR nameOrAtom, std::wstring& name);
+// The class name a window call was given; false (EINVAL) for null or a
+// number in place of a name (classes are known by name only).
+bool ClassNameOf(LPCWSTR className, std::wstring& name);
 
 }  // namespace tav::os::detail
