@@ -1,7 +1,8 @@
 #include "app/GameWindow.h"
 
-#include "core/ErrorLog.h"
 #include "app/Game.h"
+#include "audio/SoundCommands.h"
+#include "core/ErrorLog.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Input.h"
 #include "platform/os/LastError.h"
@@ -15,6 +16,13 @@ LRESULT GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   switch (message) {
     case WM_MOUSEWHEEL:
       if (game) game->input.wheelDelta = int16_t(HIWORD(wParam));
+      break;
+    case WM_ACTIVATE:
+      // Sound stops while another window has the focus and goes on where it was.
+      if (LOWORD(wParam) == WA_INACTIVE)
+        CXAudio2::PauseAll();
+      else
+        CXAudio2::ResumeAll();
       break;
     case WM_CLOSE:
       // Only a request: the quit dialog asks the player first.

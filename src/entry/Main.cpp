@@ -1,10 +1,13 @@
 // Tavri: plays the game whose archives lie in the working directory.
 #include "app/Game.h"
 #include "app/GameWindow.h"
+#include "audio/AudioEngine.h"
 #include "entry/StartUp.h"
 
 int main() {
-  if (!tav::StartUp()) return 0;
   // WM_QUIT's code: 0, as on every other way out.
-  return tav::RunMessageLoop(tav::GetGame());
+  const int code = tav::StartUp() ? tav::RunMessageLoop(tav::GetGame()) : 0;
+  // Every sound stops and the audio thread ends before the process does.
+  tav::ShutDownAudio();
+  return code;
 }

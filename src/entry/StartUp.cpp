@@ -5,6 +5,7 @@
 #include "app/Game.h"
 #include "app/GameWindow.h"
 #include "app/RenderStates.h"
+#include "audio/AudioEngine.h"
 #include "gfx/BaseD3D.h"
 #include "gfx/DeviceObject.h"
 #include "platform/gpu/D3DX.h"
@@ -51,6 +52,8 @@ bool StartUp() {
     return false;
   }
   if (!CreateDirect3D(L"Tavri")) return false;
+  // Without sound (no device, or its thread cannot start) the game plays on silently.
+  StartAudio();
   if (!ArchiveStore::Load(TextStore(), L"Txt.pac") || !ArchiveStore::Load(IdStore(), L"ID.pac")) return false;
   if (!ReadConfig(TextStore(), config)) return false;
   if (!IdsAgree(TextStore(), ResStore(), IdStore())) return false;

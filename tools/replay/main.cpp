@@ -14,6 +14,7 @@
 #include "Replay.h"
 #include "Script.h"
 #include "app/Game.h"
+#include "audio/AudioEngine.h"
 #include "entry/StartUp.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/ScriptedInput.h"
@@ -70,10 +71,12 @@ int main(int argc, char** argv) {
   clock.Install();
   input.Install();
   if (!tav::StartUp()) {
+    tav::ShutDownAudio();
     std::cerr << argv[1] << ": the game did not start (see Err.txt in the per-user folder)\n";
     return kFailed;
   }
   const tav::replay::RunResult result = tav::replay::RunScript(tav::GetGame(), clock, input, *commands);
+  tav::ShutDownAudio();
   if (result.end == tav::replay::RunEnd::OutputFailed) {
     std::cerr << scriptName << ":" << result.problem << "\n";
     return kFailed;

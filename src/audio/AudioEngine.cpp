@@ -1,0 +1,327 @@
+#include "audio/AudioEngine.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
+
+#include "audio/OggStream.h"
+#include "audio/SoundCommands.h"
+#include "audio/SoundInfo.h"
+#include "core/ErrorLog.h"
+#include "platform/os/Event.h"
+#include "platform/sound/XAudio2.h"
+
+namespace tav {
+namespace {
+
+class AudioThread {
+ public:
+  // Runs the thread until its engine is up (true) or has failed (false).
+  bool Start() {
+    try {
+      thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error& e) {
+      LogException(e.what());
+      return false;
+    }
+    ready_.Wait();
+    if (!up_) thread_.join();
+    return up_;
+  }
+
+  // The caller's side of a command: hand it over and wait for its result.
+  bool Request(SoundCommand command, const SoundArgs& args) {
+    std::lock_guard caller(callers_);
+    {
+      std::lock_guard hold(lock_);
+      args_ = args;
+      result_ = false;
+      command_ = command;
+      hasCommand_ = true;
+    }
+    request_.Set();
+    std::this_thread::yield();
+    done_.Wait();
+    bool result;
+    {
+      std::lock_guard hold(lock_);
+      result = result_;
+    }
+    done_.Reset();
+    return result;
+  }
+
+  void Quit() {
+    {
+      std::lock_guard hold(lock_);
+      quit_ = true;
+    }
+    request_.Set();
+    thread_.join();
+  }
+
+  std::vector<SoundState> Sounds() {
+    std::lock_guard hold(lock_);
+    std::vector<SoundState> states;
+    for (auto& [name, info] : registry_) {
+      std::lock_guard sound(info->lock);
+      states.push_back({name, info->streaming, info->streaming && !info->runEvent.IsSet(), info->loop, info->volume,
+                        info->submitted});
+    }
+    std::sort(states.begin(), states.end(), [](const SoundState& a, const SoundState& b) { return a.name < b.name; });
+    return states;
+  }
+
+ private:
+  using Registry = std::unordered_map<std::wstring, std::shared_ptr<SoundInfo>>;
+
+  void Run() {
+    try {
+      HRESULT hr = sound::XAudio2Create(&engine_);
+      if (SUCCEEDED(hr)) {
+        hr = engine_->Initialize(0, sound::XAUDIO2_DEFAULT_PROCESSOR);
+        if (FAILED(hr)) {
+          engine_->Release();
+          engine_ = nullptr;
+        }
+      }
+      if (FAILED(hr)) {
+        LogHResult(hr, L"Failed to init XAudio2 engine");
+      } else if (FAILED(hr = engine_->CreateMasteringVoice(&mastering_))) {
+        LogHResult(hr, L"Failed creating mastering voice");
+      } else {
+        up_ = true;
+      }
+    } catch (const std::exception& e) {
+      LogException(e.what());
+    }
+    if (up_) {
+      ready_.Set();
+      Serve();
+    }
+    if (mastering_) mastering_->DestroyVoice();
+    if (engine_) engine_->Release();
+    mastering_ = nullptr;
+    engine_ = nullptr;
+    ready_.Set();  // a failed start: the starter reads up_ false
+  }
+
+  void Serve() {
+    for (;;) {
+      request_.Wait();
+      std::unique_lock hold(lock_);
+      if (quit_) {
+        for (auto& [name, info] : registry_) StopSound(*info);
+        registry_.clear();
+        return;
+      }
+      if (hasCommand_) {
+        try {
+          result_ = Carry(command_, args_);
+        } catch (const std::exception& e) {
+          LogException(e.what());
+          result_ = false;
+        }
+        hasCommand_ = false;
+        done_.Set();
+        request_.Reset();
+      }
+      hold.unlock();
+      std::this_thread::yield();
+    }
+  }
+
+  SoundInfo* Find(const std::wstring& name) {
+    auto it = registry_.find(name);
+    return it == registry_.end() ? nullptr : it->second.get();
+  }
+
+  bool Carry(SoundCommand command, const SoundArgs& args) {
+    switch (command) {
+      case SoundCommand::Create: {
+        if (registry_.count(args.name)) return false;
+        auto info = std::make_shared<SoundInfo>();
+        info->loop = args.loop;
+        info->data = args.data;
+        info->size = args.size;
+        registry_.emplace(args.name, std::move(info));
+        return true;
+      }
+      case SoundCommand::RemoveAll: {
+        bool all = true;
+        for (auto& [name, info] : registry_) all &= StopSound(*info);
+        if (all) registry_.clear();
+        return all;
+      }
+      case SoundCommand::Remove: {
+        auto it = registry_.find(args.name);
+        if (it == registry_.end()) return false;
+        StopSound(*it->second);
+        registry_.erase(it);
+        return true;
+      }
+      case SoundCommand::Play: {
+        auto it = registry_.find(args.name);
+        return it != registry_.end() && Play(it->second);
+      }
+      case SoundCommand::PauseAll:
+        for (auto& [name, info] : registry_)
+          if (!PauseSound(*info)) return false;
+        return true;
+      case SoundCommand::Pause: {
+        SoundInfo* info = Find(args.name);
+        return info && PauseSound(*info);
+      }
+      case SoundCommand::ResumeAll:
+        for (auto& [name, info] : registry_)
+          if (!ResumeSound(*info)) return false;
+        return true;
+      case SoundCommand::SetVolume: {
+        SoundInfo* info = Find(args.name);
+        if (!info) return false;
+        std::lock_guard hold(info->lock);
+        info->volume = args.volume;
+        if (!info->voice) return true;
+        const HRESULT hr = info->voice->SetVolume(args.volume, 0);
+        if (FAILED(hr)) LogHResult(hr, L"SetVolume");
+        return SUCCEEDED(hr);
+      }
+      case SoundCommand::IsStopped: {
+        SoundInfo* info = Find(args.name);
+        if (!info) return true;
+        std::lock_guard hold(info->lock);
+        return !info->streaming;
+      }
+    }
+    return false;
+  }
+
+  bool Play(const std::shared_ptr<SoundInfo>& info) {
+    {
+      std::lock_guard hold(info->lock);
+      // The stream runs (a looping sound between two passes has no voice for
+      // a moment, and still runs): nothing to start.
+      if (info->streaming) return true;
+    }
+    if (info->thread.joinable()) info->thread.join();  // the last pass has ended
+    {
+      std::lock_guard hold(info->lock);
+      info->streaming = true;
+    }
+    try {
+      info->thread = std::thread(StreamSound, engine_, info);
+    } catch (const std::system_error& e) {
+      LogException(e.what());
+      std::lock_guard hold(info->lock);
+      info->streaming = false;
+      return false;
+    }
+    return true;
+  }
+
+  // Ends the sound's stream and waits for its thread. A paused stream is
+  // woken first so that it sees the request.
+  static bool StopSound(SoundInfo& info) {
+    bool running;
+    {
+      std::lock_guard hold(info.lock);
+      running = info.streaming;
+    }
+    if (running) {
+      info.runEvent.Set();
+      {
+        std::lock_guard hold(info.lock);
+        info.stopRequested = true;
+      }
+    }
+    if (info.thread.joinable()) info.thread.join();
+    std::lock_guard hold(info.lock);
+    info.stopRequested = false;
+    return true;
+  }
+
+  static bool PauseSound(SoundInfo& info) {
+    std::lock_guard hold(info.lock);
+    if (info.voice) {
+      const HRESULT hr = info.voice->Stop(0, 0);
+      if (FAILED(hr)) {
+        LogHResult(hr, L"Stop");
+        return false;
+      }
+    }
+    // Between two passes of a looping sound there is no voice: the next pass
+    // waits as well.
+    if (info.streaming) info.runEvent.Reset();
+    return true;
+  }
+
+  static bool ResumeSound(SoundInfo& info) {
+    std::lock_guard hold(info.lock);
+    if (info.voice) {
+      const HRESULT hr = info.voice->Start(0, 0);
+      if (FAILED(hr)) {
+        LogHResult(hr, L"Start");
+        return false;
+      }
+    }
+    info.runEvent.Set();
+    return true;
+  }
+
+  std::thread thread_;
+  os::Event ready_;
+  bool up_ = false;
+  sound::IXAudio2* engine_ = nullptr;
+  sound::MasteringVoice* mastering_ = nullptr;
+
+  std::mutex callers_;  // one command at a time
+  std::mutex lock_;     // the engine lock: the command slot and the registry
+  os::Event request_, done_;
+  SoundArgs args_;
+  SoundCommand command_ = SoundCommand::IsStopped;
+  bool hasCommand_ = false;
+  bool result_ = false;
+  bool quit_ = false;
+  Registry registry_;
+};
+
+std::mutex startLock;
+std::unique_ptr<AudioThread> running;
+
+}  // namespace
+
+bool StartAudio() {
+  std::lock_guard hold(startLock);
+  if (running) return true;
+  auto audio = std::make_unique<AudioThread>();
+  if (!audio->Start()) return false;
+  running = std::move(audio);
+  AudioThread* thread = running.get();
+  InstallSoundExecutor([thread](SoundCommand command, const SoundArgs& args) { return thread->Request(command, args); });
+  return true;
+}
+
+void ShutDownAudio() {
+  std::lock_guard hold(startLock);
+  if (!running) return;
+  InstallSoundExecutor(nullptr);
+  running->Quit();
+  running.reset();
+}
+
+bool AudioRunning() {
+  std::lock_guard hold(startLock);
+  return running != nullptr;
+}
+
+std::vector<SoundState> RegisteredSounds() {
+  std::lock_guard hold(startLock);
+  return running ? running->Sounds() : std::vector<SoundState>{};
+}
+
+}  // namespace tav

@@ -1,0 +1,36 @@
+#pragma once
+// Playing one sound: Ogg Vorbis decoded from memory on a thread of its own
+// into two alternating 64 KiB buffers queued on a source voice.
+#include <cstdint>
+#include <memory>
+
+#include "audio/SoundInfo.h"
+#include "platform/sound/XAudio2.h"
+
+namespace tav {
+
+// The decoder's view of Ogg bytes in memory.
+struct MemorySource {
+  const uint8_t* data = nullptr;
+  int64_t size = 0;
+  int64_t position = 0;
+};
+
+// The decoder callbacks over a MemorySource.
+size_t MemoryRead(void* destination, size_t elementSize, size_t count, void* source);
+int MemorySeek(void* source, int64_t offset, int origin);
+int MemoryClose(void* source);
+long MemoryTell(void* source);
+
+// Mixes `frames` frames of `channels` interleaved channels (in the Vorbis
+// channel order) down to stereo. Front channels keep their side, the centre
+// and the surrounds go to both at -3 dB, the low-frequency channel is left
+// out, and the sum is scaled so that a full-scale input cannot clip.
+void DownmixToStereo(const int16_t* in, int channels, size_t frames, int16_t* out);
+
+// The streaming thread's body: plays `sound` on voices of `engine` until it
+// ends (looping passes start again from the first sample) or is stopped.
+// Clears `streaming` when it returns.
+void StreamSound(sound::IXAudio2* engine, std::shared_ptr<SoundInfo> sound);
+
+}  // namespace tav
