@@ -1,6 +1,7 @@
 #include "audio/AudioEngine.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -290,37 +291,47 @@ class AudioThread {
   Registry registry_;
 };
 
-std::mutex startLock;
-std::unique_ptr<AudioThread> running;
+// Neither is ever destroyed: the exit handler may still need them after
+// other static objects are gone.
+std::mutex& StartLock() {
+  static auto* lock = new std::mutex;
+  return *lock;
+}
+AudioThread* running = nullptr;
 
 }  // namespace
 
 bool StartAudio() {
-  std::lock_guard hold(startLock);
+  std::lock_guard hold(StartLock());
   if (running) return true;
   auto audio = std::make_unique<AudioThread>();
   if (!audio->Start()) return false;
-  running = std::move(audio);
-  AudioThread* thread = running.get();
+  running = audio.release();
+  AudioThread* thread = running;
   InstallSoundExecutor([thread](SoundCommand command, const SoundArgs& args) { return thread->Request(command, args); });
+  // However the process ends, the sounds stop and the thread is joined
+  // before the sound device is closed.
+  static const bool handlerRegistered = std::atexit(ShutDownAudio) == 0;
+  (void)handlerRegistered;
   return true;
 }
 
 void ShutDownAudio() {
-  std::lock_guard hold(startLock);
+  std::lock_guard hold(StartLock());
   if (!running) return;
   InstallSoundExecutor(nullptr);
   running->Quit();
-  running.reset();
+  delete running;
+  running = nullptr;
 }
 
 bool AudioRunning() {
-  std::lock_guard hold(startLock);
+  std::lock_guard hold(StartLock());
   return running != nullptr;
 }
 
 std::vector<SoundState> RegisteredSounds() {
-  std::lock_guard hold(startLock);
+  std::lock_guard hold(StartLock());
   return running ? running->Sounds() : std::vector<SoundState>{};
 }
 

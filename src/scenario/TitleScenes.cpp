@@ -42,7 +42,9 @@ bool CTitle::EnterScene(int32_t index) {
     ReleaseRuntime(current);
     if (!BuildRuntime(current)) return false;
   }
-  channels.EnterScene(scenes[size_t(current)], windowActive);
+  // Asked now rather than taken from the frame: the first scene is entered
+  // before any frame has run.
+  channels.EnterScene(scenes[size_t(current)], game.window && tav::os::GetActiveWindow() == game.window);
   ApplyWindowOpacity();
   LayOut();
   HoverTest();

@@ -30,7 +30,7 @@ TEST(DemoArchives, LoadWithEveryNameUnderItsArchivesFolder) {
   // Only pictures, shaders and the id file go into the resource archive: a
   // stray file (an editor's backup, a leftover of an old build) would show here.
   for (const std::wstring& name : EntryNames(Game().folder / "Res.pac"))
-    EXPECT_TRUE(EndsWith(name, L".dds") || EndsWith(name, L".png") || EndsWith(name, L".hlsl") ||
+    EXPECT_TRUE(EndsWith(name, L".dds") || EndsWith(name, L".png") || EndsWith(name, L".hlsl") || EndsWith(name, L".ogg") ||
                 name == L"Res\\id.txt");
   for (const wchar_t* shader : {L"Res\\HLSL\\QUAD_DEFAULT.hlsl", L"Res\\HLSL\\PHONG_STATIC.hlsl", L"Res\\HLSL\\QUAD3D_DEFAULT.hlsl"})
     EXPECT_NE(Game().res.Find(shader), nullptr);

@@ -206,6 +206,10 @@ TEST_F(ReplayEndToEndTest, TheDemoOpensOnItsTitleMenuAndItsStartButtonBeginsTheS
   EXPECT_TRUE(Has(title, "\"image\": \"bg\\\\title.png\"")) << title;
   EXPECT_TRUE(Has(title, "\"image\": \"ui\\\\t_extra1.dds\",\n      \"x\": 290,\n      \"y\": 510,\n      \"drawn\": false"))
       << title;  // the extra menu waits for the ending to be read
+  // The title's music plays, looping, from the audio thread (OpenAL's null output).
+  EXPECT_TRUE(Has(title, "\"name\": \"bgm\\\\title.ogg\",\n      \"playing\": true,\n      \"paused\": false,\n"
+                         "      \"loop\": true,"))
+      << title;
 
   tav::os::IcoImage shot = ReadPng(work_ / "title.png");
   ASSERT_EQ(shot.width, 800);
@@ -218,6 +222,9 @@ TEST_F(ReplayEndToEndTest, TheDemoOpensOnItsTitleMenuAndItsStartButtonBeginsTheS
   const std::string story = Read("story.json");
   EXPECT_TRUE(Has(story, "\"scene\": 5,\n  \"previousScene\": 4,")) << story;
   EXPECT_TRUE(Has(story, "\"textComplete\": false")) << story;
+  // The story's music replaced the title's.
+  EXPECT_TRUE(Has(story, "\"name\": \"bgm\\\\story.ogg\",\n      \"playing\": true,")) << story;
+  EXPECT_FALSE(Has(story, "title.ogg")) << story;
 }
 
 // Ctrl runs through the opening to the choice; each of its buttons leads to
@@ -239,7 +246,12 @@ TEST_F(ReplayEndToEndTest, TheDemosChoiceLeadsToEachBranch) {
                              "16800 end\n",
                          work_.Path());
     ASSERT_EQ(out.code, 0) << out.errors;
-    EXPECT_TRUE(Has(Read("choice.json"), "\"scene\": 8,")) << Read("choice.json");
+    const std::string choice = Read("choice.json");
+    EXPECT_TRUE(Has(choice, "\"scene\": 8,")) << choice;
+    // Aoi asks with her voice, a chime rings, and the music goes on.
+    for (const char* sound : {"se\\\\chime.ogg", "voice\\\\aoi_02.ogg", "bgm\\\\story.ogg"})
+      EXPECT_TRUE(Has(choice, std::string("\"name\": \"") + sound + "\",")) << choice;
+    EXPECT_TRUE(Has(choice, "\"voice\": {\n      \"name\": \"voice\\\\aoi_02.ogg\",")) << choice;
     const std::string branch = Read("branch.json");
     EXPECT_TRUE(Has(branch, scene)) << branch;
     EXPECT_TRUE(Has(branch, "\"previousScene\": 8,")) << branch;

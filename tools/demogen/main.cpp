@@ -1,4 +1,4 @@
-// demogen: paints the demo game's pictures into a staging folder, from which
+// demogen: paints the demo game's pictures and makes its sounds in a staging folder, from which
 // the build packs the resource archive.
 //   demogen RES_DIR ICON_FILE
 #include <cstdio>
@@ -19,8 +19,9 @@ int main(int argc, char** argv) {
     demogen::WriteInterface(out);
     demogen::WriteBackgrounds(out);
     demogen::WriteCharacters(out);
+    demogen::WriteSounds(out, std::filesystem::path(argv[2]).parent_path());
     demogen::WriteIcon(argv[2]);
-    std::printf("demogen: %zu pictures in %s, icon %s\n", out.Count(), argv[1], argv[2]);
+    std::printf("demogen: %zu pictures and sounds in %s, icon %s\n", out.Count(), argv[1], argv[2]);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "demogen: %s\n", e.what());
     return 1;

@@ -5,6 +5,7 @@
 
 #include "Json.h"
 #include "app/Game.h"
+#include "audio/AudioEngine.h"
 #include "platform/os/WindowCalls.h"
 #include "scenario/Title.h"
 
@@ -125,6 +126,22 @@ void WriteChannels(JsonWriter& json, const DumpSource& source) {
   json.EndObject();
 }
 
+// What the audio thread has registered and how far each sound has been fed.
+void WriteSounds(JsonWriter& json, const DumpSource&) {
+  json.Key("sounds").BeginArray();
+  for (const SoundState& sound : RegisteredSounds()) {
+    json.BeginObject();
+    json.Key("name").String(sound.name);
+    json.Key("playing").Bool(sound.playing);
+    json.Key("paused").Bool(sound.paused);
+    json.Key("loop").Bool(sound.loop);
+    json.Key("volume").Number(sound.volume);
+    json.Key("position").UInt(sound.submitted);
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
 void WriteSettings(JsonWriter& json, const DumpSource& source) {
   const CTitle* title = source.title;
   if (!title) {
@@ -169,7 +186,8 @@ void WriteEntries(JsonWriter& json, const DumpSource& source) {
 }
 
 constexpr Section kSections[] = {
-    WriteCaption, WriteScenes, WriteFlags, WriteDisplay, WriteMessage, WriteChannels, WriteSettings, WriteEntries,
+    WriteCaption, WriteScenes, WriteFlags, WriteDisplay, WriteMessage, WriteChannels, WriteSounds,
+    WriteSettings, WriteEntries,
 };
 
 }  // namespace
