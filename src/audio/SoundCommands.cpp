@@ -2,7 +2,6 @@
 
 #include <mutex>
 
-#include "res/Stores.h"
 
 namespace tav {
 namespace {
@@ -48,13 +47,6 @@ bool CXAudio2::IsStopped(const std::wstring& name) {
     if (!executor) return true;
   }
   return Send(SoundCommand::IsStopped, {name});
-}
-
-bool LoadResourceSound(const std::wstring& relative, const std::wstring& name, bool loop) {
-  const uint8_t* bytes = nullptr;
-  uint32_t count = 0;
-  if (!ResStore().Get(ResKey(relative), &bytes, &count)) return false;
-  return CXAudio2::Create(name, bytes, count, loop);
 }
 
 }  // namespace tav
