@@ -69,10 +69,9 @@ class Decoder {
   uint32_t Rate() const { return rate_; }
 
   // Fills `buffer` with up to 64 KiB of 16-bit output: 4 KiB reads until it
-  // is full or the stream ends, which sets `end` and pads the count to whole
-  // 4-byte units (the padding is silence).
+  // is full or the stream ends, which sets `end` and pads the count with
+  // silence to whole 4-byte units.
   uint32_t Fill(uint8_t* buffer, bool& end) {
-    std::memset(buffer, 0, kBufferBytes);
     size_t count = 0;
     size_t chunk = kChunk;
     long got = Read(buffer + count, chunk);
@@ -83,8 +82,10 @@ class Decoder {
       got = Read(buffer + count, chunk);
     }
     end = true;
-    count = (count + 3) & ~size_t(3);
-    return uint32_t(std::min(count, kBufferBytes));
+    // The padding is silence; the decoded bytes before it were all written.
+    const size_t padded = std::min((count + 3) & ~size_t(3), kBufferBytes);
+    std::memset(buffer + count, 0, padded - count);
+    return uint32_t(padded);
   }
 
  private:
