@@ -36,12 +36,12 @@ class AudioThread {
   }
 
   // The caller's side of a command: hand it over and wait for its result.
-  bool Request(SoundCommand command, const SoundArgs& args) {
+  bool Request(SoundCommand command, const CXAudio2::ArgList& args) {
     std::lock_guard caller(callers_);
     {
       std::lock_guard hold(lock_);
       args_ = args;
-      result_ = false;
+      args_.result = false;
       command_ = command;
       hasCommand_ = true;
     }
@@ -51,7 +51,7 @@ class AudioThread {
     bool result;
     {
       std::lock_guard hold(lock_);
-      result = result_;
+      result = args_.result;
     }
     done_.Reset();
     return result;
@@ -79,7 +79,7 @@ class AudioThread {
   }
 
  private:
-  using Registry = std::unordered_map<std::wstring, std::shared_ptr<SoundInfo>>;
+  using Registry = std::unordered_map<std::wstring, std::shared_ptr<CXAudio2::Info>>;
 
   void Run() {
     try {
@@ -123,10 +123,10 @@ class AudioThread {
       }
       if (hasCommand_) {
         try {
-          result_ = Carry(command_, args_);
+          args_.result = Carry(command_, args_);
         } catch (const std::exception& e) {
           LogException(e.what());
-          result_ = false;
+          args_.result = false;
         }
         hasCommand_ = false;
         done_.Set();
@@ -137,16 +137,16 @@ class AudioThread {
     }
   }
 
-  SoundInfo* Find(const std::wstring& name) {
+  CXAudio2::Info* Find(const std::wstring& name) {
     auto it = registry_.find(name);
     return it == registry_.end() ? nullptr : it->second.get();
   }
 
-  bool Carry(SoundCommand command, const SoundArgs& args) {
+  bool Carry(SoundCommand command, const CXAudio2::ArgList& args) {
     switch (command) {
       case SoundCommand::Create: {
         if (registry_.count(args.name)) return false;
-        auto info = std::make_shared<SoundInfo>();
+        auto info = std::make_shared<CXAudio2::Info>();
         info->loop = args.loop;
         info->data = args.data;
         info->size = args.size;
@@ -175,7 +175,7 @@ class AudioThread {
           if (!PauseSound(*info)) return false;
         return true;
       case SoundCommand::Pause: {
-        SoundInfo* info = Find(args.name);
+        CXAudio2::Info* info = Find(args.name);
         return info && PauseSound(*info);
       }
       case SoundCommand::ResumeAll:
@@ -183,7 +183,7 @@ class AudioThread {
           if (!ResumeSound(*info)) return false;
         return true;
       case SoundCommand::SetVolume: {
-        SoundInfo* info = Find(args.name);
+        CXAudio2::Info* info = Find(args.name);
         if (!info) return false;
         std::lock_guard hold(info->lock);
         info->volume = args.volume;
@@ -193,7 +193,7 @@ class AudioThread {
         return SUCCEEDED(hr);
       }
       case SoundCommand::IsStopped: {
-        SoundInfo* info = Find(args.name);
+        CXAudio2::Info* info = Find(args.name);
         if (!info) return true;
         std::lock_guard hold(info->lock);
         return !info->streaming;
@@ -202,7 +202,7 @@ class AudioThread {
     return false;
   }
 
-  bool Play(const std::shared_ptr<SoundInfo>& info) {
+  bool Play(const std::shared_ptr<CXAudio2::Info>& info) {
     {
       std::lock_guard hold(info->lock);
       // The stream runs (a looping sound between two passes has no voice for
@@ -227,7 +227,7 @@ class AudioThread {
 
   // Ends the sound's stream and waits for its thread. A paused stream is
   // woken first so that it sees the request.
-  static bool StopSound(SoundInfo& info) {
+  static bool StopSound(CXAudio2::Info& info) {
     bool running;
     {
       std::lock_guard hold(info.lock);
@@ -246,7 +246,7 @@ class AudioThread {
     return true;
   }
 
-  static bool PauseSound(SoundInfo& info) {
+  static bool PauseSound(CXAudio2::Info& info) {
     std::lock_guard hold(info.lock);
     if (info.voice) {
       const HRESULT hr = info.voice->Stop(0, 0);
@@ -261,7 +261,7 @@ class AudioThread {
     return true;
   }
 
-  static bool ResumeSound(SoundInfo& info) {
+  static bool ResumeSound(CXAudio2::Info& info) {
     std::lock_guard hold(info.lock);
     if (info.voice) {
       const HRESULT hr = info.voice->Start(0, 0);
@@ -283,10 +283,9 @@ class AudioThread {
   std::mutex callers_;  // one command at a time
   std::mutex lock_;     // the engine lock: the command slot and the registry
   os::Event request_, done_;
-  SoundArgs args_;
+  CXAudio2::ArgList args_;
   SoundCommand command_ = SoundCommand::IsStopped;
   bool hasCommand_ = false;
-  bool result_ = false;
   bool quit_ = false;
   Registry registry_;
 };
@@ -308,7 +307,7 @@ bool StartAudio() {
   if (!audio->Start()) return false;
   running = audio.release();
   AudioThread* thread = running;
-  InstallSoundExecutor([thread](SoundCommand command, const SoundArgs& args) { return thread->Request(command, args); });
+  InstallSoundExecutor([thread](SoundCommand command, const CXAudio2::ArgList& args) { return thread->Request(command, args); });
   // However the process ends, the sounds stop and the thread is joined
   // before the sound device is closed.
   static const bool handlerRegistered = std::atexit(ShutDownAudio) == 0;

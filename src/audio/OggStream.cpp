@@ -118,7 +118,7 @@ class Decoder {
 enum class PassEnd { Finished, Stopped, Failed };
 
 // One playback pass, from opening the decoder to the end of the stream or a stop.
-PassEnd PlayPass(sound::IXAudio2* engine, SoundInfo& sound) {
+PassEnd PlayPass(sound::IXAudio2* engine, CXAudio2::Info& sound) {
   Decoder decoder;
   std::vector<uint8_t> buffers[2] = {std::vector<uint8_t>(kBufferBytes), std::vector<uint8_t>(kBufferBytes)};
   {
@@ -226,7 +226,7 @@ void DownmixToStereo(const int16_t* in, int channels, size_t frames, int16_t* ou
   }
 }
 
-void StreamSound(sound::IXAudio2* engine, std::shared_ptr<SoundInfo> sound) {
+void StreamSound(sound::IXAudio2* engine, std::shared_ptr<CXAudio2::Info> sound) {
   for (;;) {
     const PassEnd end = PlayPass(engine, *sound);
     bool again;

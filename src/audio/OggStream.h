@@ -31,6 +31,6 @@ void DownmixToStereo(const int16_t* in, int channels, size_t frames, int16_t* ou
 // The streaming thread's body: plays `sound` on voices of `engine` until it
 // ends (looping passes start again from the first sample) or is stopped.
 // Clears `streaming` when it returns.
-void StreamSound(sound::IXAudio2* engine, std::shared_ptr<SoundInfo> sound);
+void StreamSound(sound::IXAudio2* engine, std::shared_ptr<CXAudio2::Info> sound);
 
 }  // namespace tav

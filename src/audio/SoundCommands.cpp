@@ -9,7 +9,7 @@ namespace {
 std::mutex executorLock;
 SoundExecutor executor;
 
-bool Send(SoundCommand command, SoundArgs args) {
+bool Send(SoundCommand command, CXAudio2::ArgList args) {
   SoundExecutor run;
   {
     std::lock_guard<std::mutex> hold(executorLock);
@@ -35,7 +35,7 @@ bool CXAudio2::PauseAll() { return Send(SoundCommand::PauseAll, {}); }
 bool CXAudio2::Pause(const std::wstring& name) { return Send(SoundCommand::Pause, {name}); }
 bool CXAudio2::ResumeAll() { return Send(SoundCommand::ResumeAll, {}); }
 bool CXAudio2::SetVolume(const std::wstring& name, float volume) {
-  SoundArgs args{name};
+  CXAudio2::ArgList args{name};
   args.volume = volume;
   return Send(SoundCommand::SetVolume, args);
 }

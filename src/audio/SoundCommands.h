@@ -12,22 +12,20 @@ namespace tav {
 
 enum class SoundCommand { Create, RemoveAll, Remove, Play, PauseAll, Pause, ResumeAll, SetVolume, IsStopped };
 
-// The single argument record of a command.
-struct SoundArgs {
-  std::wstring name;
-  const uint8_t* data = nullptr;  // Ogg Vorbis bytes (Create only); they stay in the resource store
-  uint32_t size = 0;
-  bool loop = false;  // Create only
-  float volume = 1.0f;  // SetVolume only
-};
-
-using SoundExecutor = std::function<bool(SoundCommand, const SoundArgs&)>;
-// The audio engine installs itself here; tests install a double. An empty
-// executor means no engine runs.
-void InstallSoundExecutor(SoundExecutor executor);
-
 class CXAudio2 {
  public:
+  // The single argument record of a command.
+  struct ArgList {
+    std::wstring name;
+    const uint8_t* data = nullptr;  // Ogg Vorbis bytes (Create only); they stay in the resource store
+    uint32_t size = 0;
+    bool loop = false;    // Create only
+    float volume = 1.0f;  // SetVolume only
+    bool result = false;  // written by whoever carries the command out
+  };
+  // One registered sound (audio/SoundInfo.h).
+  struct Info;
+
   static bool Create(const std::wstring& name, const uint8_t* data, uint32_t size, bool loop);
   static bool RemoveAll();
   static bool Remove(const std::wstring& name);
@@ -38,6 +36,11 @@ class CXAudio2 {
   static bool SetVolume(const std::wstring& name, float volume);
   static bool IsStopped(const std::wstring& name);
 };
+
+using SoundExecutor = std::function<bool(SoundCommand, const CXAudio2::ArgList&)>;
+// The audio engine installs itself here; tests install a double. An empty
+// executor means no engine runs.
+void InstallSoundExecutor(SoundExecutor executor);
 
 // Registers the resource "Res\" + `relative` as the sound `name`; false when
 // the resource is missing or Create fails.

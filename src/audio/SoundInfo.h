@@ -7,12 +7,13 @@
 #include <mutex>
 #include <thread>
 
+#include "audio/SoundCommands.h"
 #include "platform/os/Event.h"
 #include "platform/sound/XAudio2.h"
 
 namespace tav {
 
-struct SoundInfo {
+struct CXAudio2::Info {
   bool loop = false;
   bool stopRequested = false;
   const uint8_t* data = nullptr;

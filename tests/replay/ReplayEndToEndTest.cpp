@@ -227,6 +227,21 @@ TEST_F(ReplayEndToEndTest, TheDemoOpensOnItsTitleMenuAndItsStartButtonBeginsTheS
   EXPECT_FALSE(Has(story, "title.ogg")) << story;
 }
 
+// A machine without sound: OpenAL finds no output, the audio thread does not
+// come up, and the game plays on and ends normally.
+TEST_F(ReplayEndToEndTest, WithoutASoundDeviceTheDemoPlaysOnSilently) {
+  const std::string drivers = getenv("ALSOFT_DRIVERS") ? getenv("ALSOFT_DRIVERS") : "";
+  setenv("ALSOFT_DRIVERS", "no-such-driver", 1);
+  Outcome out = Replay(TAVRI_DEMO_DIR, "11000 click 400 270\n14000 dump story.json\n", work_.Path());
+  setenv("ALSOFT_DRIVERS", drivers.c_str(), 1);
+  ASSERT_EQ(out.code, 0) << out.errors;
+  const std::string story = Read("story.json");
+  EXPECT_TRUE(Has(story, "\"scene\": 5,")) << story;
+  EXPECT_TRUE(Has(story, "\"sounds\": [],")) << story;
+  // The scene still names its music: it would play on a machine with sound.
+  EXPECT_TRUE(Has(story, "\"music\": {\n      \"name\": \"bgm\\\\story.ogg\",")) << story;
+}
+
 // Ctrl runs through the opening to the choice; each of its buttons leads to
 // its own branch, whose picture is on screen (not left black by the fades).
 TEST_F(ReplayEndToEndTest, TheDemosChoiceLeadsToEachBranch) {

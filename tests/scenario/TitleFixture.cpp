@@ -50,7 +50,7 @@ void TitleFixture::SetUp() {
   ClearErrorLog();
   clock_.Install();
   input_.Install();
-  tav::InstallSoundExecutor([this](tav::SoundCommand command, const tav::SoundArgs& args) {
+  tav::InstallSoundExecutor([this](tav::SoundCommand command, const tav::CXAudio2::ArgList& args) {
     sounds_.push_back(std::wstring(CommandName(command)) + (args.name.empty() ? L"" : L" " + args.name));
     return command != tav::SoundCommand::IsStopped;  // a voice plays until the test says otherwise
   });
