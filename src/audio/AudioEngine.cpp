@@ -246,31 +246,24 @@ class AudioThread {
     return true;
   }
 
-  static bool PauseSound(CXAudio2::Info& info) {
-    std::lock_guard hold(info.lock);
-    if (info.voice) {
-      const HRESULT hr = info.voice->Stop(0, 0);
-      if (FAILED(hr)) {
-        LogHResult(hr, L"Stop");
-        return false;
-      }
-    }
-    // Between two passes of a looping sound there is no voice: the next pass
-    // waits as well.
-    if (info.streaming) info.runEvent.Reset();
-    return true;
-  }
+  static bool PauseSound(CXAudio2::Info& info) { return SetRunning(info, false); }
+  static bool ResumeSound(CXAudio2::Info& info) { return SetRunning(info, true); }
 
-  static bool ResumeSound(CXAudio2::Info& info) {
+  // Starts or stops the voice where it is (the call's name goes to the log
+  // when it fails), and lets the stream feed it or holds the stream.
+  static bool SetRunning(CXAudio2::Info& info, bool run) {
     std::lock_guard hold(info.lock);
     if (info.voice) {
-      const HRESULT hr = info.voice->Start(0, 0);
+      const HRESULT hr = run ? info.voice->Start(0, 0) : info.voice->Stop(0, 0);
       if (FAILED(hr)) {
-        LogHResult(hr, L"Start");
+        LogHResult(hr, run ? L"Start" : L"Stop");
         return false;
       }
     }
-    info.runEvent.Set();
+    if (run)
+      info.runEvent.Set();
+    else if (info.streaming)  // between two passes there is no voice: the next pass waits as well
+      info.runEvent.Reset();
     return true;
   }
 
