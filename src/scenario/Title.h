@@ -16,10 +16,12 @@
 #include "effect/Fade.h"
 #include "effect/Peephole.h"
 #include "gfx/Quad.h"
+#include "scenario/Backlog.h"
 #include "scenario/Buttons.h"
 #include "scenario/MessageWindow.h"
 #include "scenario/SceneData.h"
 #include "scenario/SoundChannels.h"
+#include "ui/BacklogScreen.h"
 #include "ui/QuitDialog.h"
 
 namespace tav {
@@ -72,7 +74,7 @@ class CTitle : public tav::CScene {
   int32_t previous = -1;
   int32_t callReturn = -1;  // the scene a call returns to
   int32_t callEnd = -1;     // the scene that ends the call; -1 while no call runs
-  std::vector<int32_t> backlogList;
+  tav::CBacklog backlog;
   std::set<int32_t> readScenes;
   tav::CSoundChannels channels;
 
@@ -81,7 +83,6 @@ class CTitle : public tav::CScene {
   bool skipMode = false;
   bool skipUnread = false;
   bool pictureView = false;
-  bool backlogOpen = false;
   bool instantEffects = false;
   bool effectsRunning = false;
   bool transitionRunning = false;
@@ -105,6 +106,7 @@ class CTitle : public tav::CScene {
   uint32_t skipTime = 0;  // when skip mode saw the scene; 0 before
 
   tav::CQuitDialog quit;
+  tav::CBacklogScreen backlogScreen;
 
   // The title scene's own quads, drawn after the scene (set up with the title).
   std::vector<std::shared_ptr<tav::CQuad>> overlays;
@@ -136,7 +138,6 @@ class CTitle : public tav::CScene {
   bool LeaveSequenceDone();
   bool AnyEffectRunning() const;
   void UpdateEffects();
-  void AddToBacklog(int32_t index);
 
   // Buttons and the show rules.
   void ShowStateImages();
@@ -149,6 +150,10 @@ class CTitle : public tav::CScene {
   // Frame steps.
   void ReadFrameInput();
   void HandleKeys();
+  // Opens the backlog screen over the scene (skip mode ends); one frame of
+  // it runs at once when `runFrame`.
+  void OpenBacklog(bool runFrame);
+  void RunBacklogScreen();
   void RunAutoAndSkip();
   void PictureViewInput();
   void EnterPictureView(bool on);

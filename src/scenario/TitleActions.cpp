@@ -31,7 +31,7 @@ bool CTitle::EntryVisible(size_t index) const {
     case 0:
       return readScenes.count(NumberIn(entry.showKey)) != 0;
     case 1: {
-      if (!windowActive || pictureView || backlogOpen || message.Dragging()) return false;
+      if (!windowActive || pictureView || backlogScreen.IsOpen() || message.Dragging()) return false;
       const int32_t parent = ParentOf(index);
       if (parent < 0) return false;
       return runtimes[size_t(current)].entryQuads[size_t(parent)]->Contains(mouseX, mouseY, scaleFactor);
@@ -62,7 +62,7 @@ int32_t CTitle::ParentOf(size_t index) const {
 }
 
 void CTitle::ShowStateImages() {
-  if (pictureView || backlogOpen || message.Dragging() || effectsRunning || transitionRunning || fadeOutRunning ||
+  if (pictureView || backlogScreen.IsOpen() || message.Dragging() || effectsRunning || transitionRunning || fadeOutRunning ||
       fadeInRunning)
     return;
   const tav::ButtonStates states{game.device.present.Windowed != 0, skipUnread, instantEffects, level, option};
@@ -110,7 +110,10 @@ void CTitle::RunAction(size_t index) {
       tav::os::PostMessageW(game.window, WM_CLOSE, 0, 0);
       break;
     case tav::Action::Backlog:
-      backlogOpen = !backlogOpen;
+      if (backlogScreen.IsOpen())
+        backlogScreen.Close();
+      else
+        OpenBacklog(true);
       skipMode = false;
       break;
     case tav::Action::AutoMode:

@@ -88,13 +88,14 @@ void CTitle::Draw() {
   const int32_t window = MessageWindowEntry();
   for (size_t i = 0; i < runtime.entryQuads.size() && i < scene.images.size(); ++i) {
     const bool isWindow = int32_t(i) == window;
-    if (isWindow && (backlogOpen || pictureView)) continue;
+    if (isWindow && (backlogScreen.IsOpen() || pictureView)) continue;
     if (EntryVisible(i)) runtime.entryQuads[i]->Draw();
     if (isWindow) DrawMessageParts();
   }
   // A scene without a message-window picture still shows its text.
-  if (window < 0 && !backlogOpen && !pictureView) DrawMessageParts();
+  if (window < 0 && !backlogScreen.IsOpen() && !pictureView) DrawMessageParts();
   for (auto& quad : overlays) quad->Draw();
+  backlogScreen.Draw(backlog);
   if (effectsRunning) {
     size_t fade = 0, peephole = 0, cutIn = 0;
     for (const tav::EffectEntry& effect : scene.effects) {

@@ -57,7 +57,10 @@ void CTitle::Update() {
   if (windowActive) LayOut();
   ShowStateImages();
   HoverTest();
-  if (windowActive) HandleKeys();
+  if (backlogScreen.IsOpen())
+    RunBacklogScreen();
+  else if (windowActive)
+    HandleKeys();
   if (!SceneReady()) return;  // a scene that could not be entered
   message.Update(now_, instantEffects || autoMode || skipMode);
   UpdateEffects();
@@ -68,7 +71,7 @@ void CTitle::Update() {
   }
   RunAutoAndSkip();
   if (!SceneReady()) return;
-  if (windowActive && !pictureView && !backlogOpen && !message.Dragging()) PressButtons();
+  if (windowActive && !pictureView && !backlogScreen.IsOpen() && !message.Dragging()) PressButtons();
   UpdateQuads();
 }
 
@@ -93,7 +96,6 @@ void CTitle::SwitchDisplayMode() {
 }
 
 void CTitle::HandleKeys() {
-  if (backlogOpen) return;  // the backlog screen takes the input while open
   if (pictureView) {
     PictureViewInput();
     return;
@@ -107,8 +109,7 @@ void CTitle::HandleKeys() {
   }
   if (!message.Dragging() && (game.input.wheelDelta > 0 || edges_[tav::kKeyPageUp])) {
     game.input.wheelDelta = 0;
-    backlogOpen = true;
-    skipMode = false;
+    OpenBacklog(false);
     return;
   }
   if (!message.Dragging()) {
@@ -160,7 +161,34 @@ void CTitle::HandleKeys() {
   }
 }
 
+void CTitle::OpenBacklog(bool runFrame) {
+  skipMode = false;
+  backlogScreen.Open(backlog, scaleFactor);
+  if (runFrame) RunBacklogScreen();
+}
+
+void CTitle::RunBacklogScreen() {
+  tav::BacklogFrameInput in;
+  in.mouse = {mouseX, mouseY};
+  in.scale = scaleFactor;
+  in.active = windowActive;
+  in.leftEdge = edges_[tav::kKeyLeftButton];
+  in.rightEdge = edges_[tav::kKeyRightButton];
+  in.callRunning = callEnd != -1;
+  in.voiceChannel = channels[tav::kSoundVoice].name;
+  in.voiceVolume = channels[tav::kSoundVoice].volume;
+  in.now = now_;
+  const int32_t back = backlogScreen.Frame(backlog, keys, game.input.wheelDelta, in);
+  // The click that closed the screen is used up.
+  if (!backlogScreen.IsOpen()) edges_.fill(false);
+  if (back == -1) return;
+  pending = back;
+  LeaveScene();
+}
+
 void CTitle::RunAutoAndSkip() {
+  // The story waits while the player reads back.
+  if (backlogScreen.IsOpen()) return;
   const tav::SceneData& scene = scenes[size_t(current)];
   const bool busy = effectsRunning || fadeOutRunning || fadeInRunning || transitionRunning;
   if (skipMode && (readScenes.count(current) || skipUnread)) {

@@ -21,7 +21,7 @@ float Clamp01(float v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
 
 }  // namespace
 
-CTitle::CTitle(tav::CGame& owner) : message(owner), keys(tav::MakeKeyTable()), game(owner) {
+CTitle::CTitle(tav::CGame& owner) : backlog(owner), message(owner), keys(tav::MakeKeyTable()), game(owner) {
   autoWait = config.autoWaitMaximum / 2;
   textSpeed = config.speedMaximum / 2;
 }
@@ -106,7 +106,8 @@ bool CTitle::BuildRuntime(int32_t index) {
 
 void CTitle::ReleaseTextsAndBacklog() {
   game.RemoveAllTexts();
-  backlogList.clear();
+  backlog.ClearList();
+  backlog.Clear(scenes);
 }
 
 void CTitle::ReleaseRuntime(int32_t index) {
@@ -129,14 +130,6 @@ void CTitle::ResetToFirstScene() {
   autoMode = false;
   editPlaylist = false;
   channels.StopAll();
-}
-
-void CTitle::AddToBacklog(int32_t index) {
-  try {
-    backlogList.push_back(index);
-  } catch (const std::bad_alloc&) {
-    backlogList.clear();
-  }
 }
 
 int32_t CTitle::Successor() {
@@ -190,7 +183,7 @@ void CTitle::LeaveScene() {
   }
   if (callEnd == -1) {
     readScenes.insert(current);
-    if (std::find(backlogList.begin(), backlogList.end(), current) == backlogList.end()) AddToBacklog(current);
+    if (!backlog.Listed(current)) backlog.Add(scenes[size_t(current)], current, scenes);
   }
   const int32_t next = Successor();
   EnterPictureView(false);

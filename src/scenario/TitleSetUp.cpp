@@ -37,6 +37,7 @@ bool SetUpTitle(CTitle& title) {
     for (const wchar_t* skin : kSkins) game.LoadTexture(std::wstring(L"Default\\") + skin + L".dds");
     title.quit.Attach(&game.device, float(config.screenWidth), float(config.screenHeight));
     title.message.AttachSkins();
+    title.backlogScreen.Attach(&game.device, config.screenWidth, config.screenHeight);
     if (!title.EnterScene(config.firstScene)) return false;
     if (game.window) os::SetWindowTextW(game.window, config.gameTitle.c_str());
     return true;

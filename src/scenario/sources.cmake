@@ -1,5 +1,6 @@
 # The scene script parser, the scenario loader and the title scene that plays it.
 target_sources(tavri_engine PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/Backlog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Buttons.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessageWindow.cpp

@@ -12,6 +12,7 @@
 
 #include "app/Config.h"
 #include "app/Game.h"
+#include "audio/AudioEngine.h"
 #include "app/GameWindow.h"
 #include "entry/StartUp.h"
 #include "platform/os/Messages.h"
@@ -152,6 +153,7 @@ TEST_F(StartUpTest, StartsTheWindowWithTheLoadingCaptionAndClosesOnTheDestroyMes
   });
   EXPECT_EQ(tav::RunMessageLoop(game), 0);
   EXPECT_EQ(frames, 3);
+  tav::ShutDownAudio();  // as the game does when its loop ends
   EXPECT_EQ(TavriLog(), "");
 }
 

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <set>
 #include <thread>
 
@@ -267,6 +268,10 @@ TEST_F(ReplayEndToEndTest, TheDemosChoiceLeadsToEachBranch) {
     for (const char* sound : {"se\\\\chime.ogg", "voice\\\\aoi_02.ogg", "bgm\\\\story.ogg"})
       EXPECT_TRUE(Has(choice, std::string("\"name\": \"") + sound + "\",")) << choice;
     EXPECT_TRUE(Has(choice, "\"voice\": {\n      \"name\": \"voice\\\\aoi_02.ogg\",")) << choice;
+    // The backlog holds the scenes passed on the way, each once, the spoken ones with their voice.
+    EXPECT_TRUE(Has(choice, "\"pages\": [\n      [\n        {\n          \"scene\": 5,")) << choice;
+    EXPECT_TRUE(Has(choice, "\"hasVoice\": false\n        },\n        {\n          \"scene\": 6,")) << choice;
+    EXPECT_TRUE(Has(choice, "\"hasVoice\": true\n        },\n        {\n          \"scene\": 7,")) << choice;
     const std::string branch = Read("branch.json");
     EXPECT_TRUE(Has(branch, scene)) << branch;
     EXPECT_TRUE(Has(branch, "\"previousScene\": 8,")) << branch;
@@ -326,5 +331,79 @@ TEST_F(ReplayEndToEndTest, TheDemoInFullScreenIsStretchedWholeAndItsButtonsWork)
   EXPECT_FALSE(fs::exists(work_ / "never.json"));
 }
 
-}  // namespace
+// The backlog of the demo at its choice: the wheel opens it over the dimmed
+// scene with the Japanese rows of the scenes passed, a voice button speaks
+// its line again, the right button gives back the message window as it was,
+// and a back button returns to its scene.
+TEST_F(ReplayEndToEndTest, TheDemosBacklogOpensWithTheWheelSpeaksAgainAndJumpsBack) {
+  Outcome out = Replay(TAVRI_DEMO_DIR,
+                       "11000 click 400 270\n"
+                       "14000 down CONTROL\n"
+                       "15000 up CONTROL\n"
+                       "15900 shot before.png\n"
+                       "16000 wheel 120\n"
+                       "16050 shot open.png\n"
+                       "16050 dump open.json\n"
+                       "16100 move 735 125   # the voice button beside Aoi's line\n"
+                       "16200 click 735 125\n"
+                       "16500 dump voice.json\n"
+                       "16500 shot voice.png\n"
+                       "16600 down RBUTTON\n"
+                       "16620 up RBUTTON\n"
+                       "16700 shot closed.png\n"
+                       "16700 dump closed.json\n"
+                       "16800 wheel 120\n"
+                       "16900 click 716 54   # the back button of the first block\n"
+                       "17100 dump back.json\n",
+                       work_.Path());
+  ASSERT_EQ(out.code, 0) << out.errors;
+  const std::string open = Read("open.json");
+  EXPECT_TRUE(Has(open, "\"open\": true,")) << open;
+  // Three blocks of 2, 2 and 1 rows and their separators: 8 rows, one screen.
+  EXPECT_TRUE(Has(open, "\"rows\": [\n            \"\xe3\x80\x90\xe8\x91\xb5\xe3\x80\x91")) << open;  // 【葵】
+  EXPECT_TRUE(Has(open, "\"topRow\": 0,\n    \"thumb\": {\n      \"y\": 16,\n      \"height\": 568\n    },")) << open;
 
+  const tav::os::IcoImage before = ReadPng(work_ / "before.png"), opened = ReadPng(work_ / "open.png"),
+                          voice = ReadPng(work_ / "voice.png"), closed = ReadPng(work_ / "closed.png");
+  ASSERT_EQ(opened.width, 800);
+  auto at = [](const tav::os::IcoImage& image, int x, int y) { return &image.rgba[(size_t(y) * 800 + size_t(x)) * 4]; };
+  // The shade keeps a third of the scene's light.
+  for (auto [x, y] : {std::pair{400, 400}, {300, 500}, {100, 300}})
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(at(opened, x, y)[c], at(before, x, y)[c] / 3.0, 4) << x << "," << y;
+  // White glyphs on the first row; the hovered block's rows in amber.
+  auto count = [&](const tav::os::IcoImage& image, int top, auto test) {
+    int n = 0;
+    for (int y = top; y < top + 22; ++y)
+      for (int x = 64; x < 700; ++x) n += test(at(image, x, y));
+    return n;
+  };
+  auto white = [](const uint8_t* p) { return p[0] > 220 && p[1] > 220 && p[2] > 220; };
+  auto amber = [](const uint8_t* p) { return p[0] > 200 && p[1] > 160 && p[1] < 230 && p[2] < 80; };
+  EXPECT_GT(count(opened, 0, white), 300);
+  EXPECT_EQ(count(opened, 69, amber), 0);
+  EXPECT_GT(count(voice, 69, amber), 300);  // Aoi's first row, lit while the cursor is on its voice
+  EXPECT_EQ(count(voice, 0, amber), 0);
+
+  const std::string spoken = Read("voice.json");
+  EXPECT_TRUE(Has(spoken, "\"voice\": \"voice\\\\aoi_01.ogg\"")) << spoken;
+  EXPECT_TRUE(Has(spoken, "\"name\": \"voice\\\\aoi_01.ogg\",\n      \"playing\": true,")) << spoken;
+  // The scene's own voice stopped and left the sounds.
+  EXPECT_FALSE(Has(spoken, "\"name\": \"voice\\\\aoi_02.ogg\",\n      \"playing\"")) << spoken;
+
+  const std::string shut = Read("closed.json");
+  EXPECT_TRUE(Has(shut, "\"open\": false,")) << shut;
+  EXPECT_TRUE(Has(shut, "\"scene\": 8,")) << shut;
+  EXPECT_FALSE(Has(shut, "aoi_01.ogg")) << shut;  // closing stops the replayed voice
+  // The message window is back as it was before the backlog opened.
+  double difference = 0;
+  for (int y = 430; y < 590; ++y)
+    for (int x = 40; x < 760; ++x)
+      for (int c = 0; c < 3; ++c) difference += std::abs(at(closed, x, y)[c] - at(before, x, y)[c]);
+  EXPECT_LT(difference / (160 * 720 * 3), 1.0);
+
+  const std::string back = Read("back.json");
+  EXPECT_TRUE(Has(back, "\"scene\": 5,")) << back;
+  EXPECT_TRUE(Has(back, "\"open\": false,")) << back;
+}
+
+}  // namespace

@@ -1,5 +1,7 @@
 #include "scenario/TitleFixture.h"
 
+#include <cstring>
+
 #include "app/GameWindow.h"
 #include "audio/SoundCommands.h"
 #include "d3dx/ImageBytes.h"
@@ -30,20 +32,28 @@ const wchar_t* CommandName(tav::SoundCommand c) {
 void TitleFixture::SetUp() {
   saved_ = std::filesystem::current_path();
   savedConfig_ = tav::config;
-  WriteFileBytes(dir_ / "Res.pac", BuildArchive({{"Res\\bg.png", d3dxtest::SolidPngFile(64, 48, 40, 80, 120)},
+  std::vector<std::pair<std::string, std::string>> files{{"Res\\bg.png", d3dxtest::SolidPngFile(64, 48, 40, 80, 120)},
                                                  {"Res\\win.png", d3dxtest::SolidPngFile(700, 150, 20, 20, 40)},
                                                  {"Res\\b1.png", d3dxtest::SolidPngFile(100, 40, 200, 200, 200)},
                                                  {"Res\\b2.png", d3dxtest::SolidPngFile(100, 40, 255, 255, 200)},
                                                  {"Res\\b3.png", d3dxtest::SolidPngFile(100, 40, 150, 150, 100)},
                                                  {"Res\\on.png", d3dxtest::SolidPngFile(100, 40, 0, 255, 0)},
                                                  {"Res\\music.ogg", "OggS-not-really"},
+                                                 {"Res\\v1.ogg", "OggS-not-really"},
                                                  {"Res\\Default\\close.dds", d3dxtest::SolidPngFile(400, 200, 60, 60, 90)},
                                                  {"Res\\Default\\yes1.dds", d3dxtest::SolidPngFile(120, 40, 200, 200, 200)},
                                                  {"Res\\Default\\yes2.dds", d3dxtest::SolidPngFile(120, 40, 255, 255, 200)},
                                                  {"Res\\Default\\yes3.dds", d3dxtest::SolidPngFile(120, 40, 150, 150, 100)},
                                                  {"Res\\Default\\no1.dds", d3dxtest::SolidPngFile(120, 40, 200, 200, 200)},
                                                  {"Res\\Default\\no2.dds", d3dxtest::SolidPngFile(120, 40, 255, 255, 200)},
-                                                 {"Res\\Default\\no3.dds", d3dxtest::SolidPngFile(120, 40, 150, 150, 100)}}));
+                                                 {"Res\\Default\\no3.dds", d3dxtest::SolidPngFile(120, 40, 150, 150, 100)},
+                                                 {"Res\\Default\\s0.dds", d3dxtest::SolidPngFile(16, 568, 90, 90, 90)}};
+  // The backlog screen's buttons: 16-pixel squares, each state its own shade.
+  for (const char* family : {"s", "v", "b", "top", "btm", "l", "r"})
+    for (int state = 1; state <= 3; ++state)
+      files.emplace_back(std::string("Res\\Default\\") + family + std::to_string(state) + ".dds",
+                         d3dxtest::SolidPngFile(16, 16, uint8_t(60 * state), uint8_t(60 * state), 200));
+  WriteFileBytes(dir_ / "Res.pac", BuildArchive(files));
   std::filesystem::current_path(dir_.Path());
   tav::direct3D.reset();
   tav::ex = false;
@@ -102,6 +112,10 @@ void TitleFixture::Start(std::vector<tav::SceneData> scenes) {
                               L"Default\\yes3.dds", L"Default\\no1.dds", L"Default\\no2.dds", L"Default\\no3.dds"})
     game_->LoadTexture(skin);
   title_->quit.Attach(&game_->device, 800, 600);
+  for (const char* family : {"s0", "s1", "s2", "s3", "v1", "v2", "v3", "b1", "b2", "b3", "top1", "top2", "top3",
+                             "btm1", "btm2", "btm3", "l1", "l2", "l3", "r1", "r2", "r3"})
+    game_->LoadTexture(L"Default\\" + std::wstring(family, family + std::strlen(family)) + L".dds");
+  title_->backlogScreen.Attach(&game_->device, 800, 600);
   ASSERT_TRUE(game_->RegisterScene(L"TITLE", title_));
   ASSERT_TRUE(title_->EnterScene(tav::config.firstScene));
 }

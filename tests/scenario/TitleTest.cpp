@@ -295,7 +295,7 @@ TEST_F(TitleTest, PictureViewZoomsBetweenOneAndEight) {
 
 TEST_F(TitleTest, AltBackspaceReleasesTheTextsAndReloads) {
   Start({Story(L"りろーど"), Story(L"next")});
-  title_->backlogList = {5, 6};
+  title_->backlog.List(5);
   ASSERT_NE(game_->texts.Find(L"り"), nullptr);
   game_->GetText(24, L"other", L"other");
   input_.SetKey(VK_MENU, true);
@@ -303,7 +303,7 @@ TEST_F(TitleTest, AltBackspaceReleasesTheTextsAndReloads) {
   Frame();
   input_.SetKey(VK_MENU, false);
   input_.SetKey(VK_BACK, false);
-  EXPECT_TRUE(title_->backlogList.empty());
+  EXPECT_TRUE(title_->backlog.ListedScenes().empty());
   EXPECT_EQ(game_->texts.Find(L"other"), nullptr);
   EXPECT_NE(game_->texts.Find(L"り"), nullptr);  // the current scene's glyphs again
   EXPECT_NE(game_->device.GetTexture(L"bg.png"), nullptr);

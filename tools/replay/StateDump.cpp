@@ -1,5 +1,6 @@
 #include "StateDump.h"
 
+#include <algorithm>
 #include <array>
 #include <iterator>
 
@@ -53,7 +54,7 @@ void WriteFlags(JsonWriter& json, const DumpSource& source) {
   json.Key("skip").Bool(title->skipMode);
   json.Key("skipUnread").Bool(title->skipUnread);
   json.Key("pictureView").Bool(title->pictureView);
-  json.Key("backlogOpen").Bool(title->backlogOpen);
+  json.Key("backlogOpen").Bool(title->backlogScreen.IsOpen());
   json.Key("instantEffects").Bool(title->instantEffects);
   json.Key("option").Bool(title->option);
   json.Key("textComplete").Bool(title->message.Complete());
@@ -142,6 +143,52 @@ void WriteSounds(JsonWriter& json, const DumpSource&) {
   json.EndArray();
 }
 
+// The backlog: each page's blocks with their scene, row texts and whether
+// they have a voice, the page on view, the newest page and the view's top row.
+void WriteBacklog(JsonWriter& json, const DumpSource& source) {
+  json.Key("backlog");
+  const CTitle* title = source.title;
+  if (!title) {
+    json.Null();
+    return;
+  }
+  const CBacklog& backlog = title->backlog;
+  json.BeginObject();
+  json.Key("open").Bool(title->backlogScreen.IsOpen());
+  json.Key("pages").BeginArray();
+  for (const BacklogPage& page : backlog.Pages()) {
+    json.BeginArray();
+    for (size_t block = 0; block < page.blockScenes.size(); ++block) {
+      const int32_t scene = page.blockScenes[block];
+      json.BeginObject();
+      json.Key("scene").Int(scene);
+      json.Key("rows").BeginArray();
+      auto rows = page.blockRows.find(scene);
+      if (rows != page.blockRows.end())
+        for (const auto& row : rows->second) {
+          const std::wstring& name = row->textureName;
+          json.String(name.substr(0, name.size() - std::min<size_t>(name.size(), 7)));  // less "Backlog"
+        }
+      json.EndArray();
+      json.Key("hasVoice").Bool(std::find(page.voiceScenes.begin(), page.voiceScenes.end(), scene) !=
+                               page.voiceScenes.end());
+      json.EndObject();
+    }
+    json.EndArray();
+  }
+  json.EndArray();
+  json.Key("viewPage").Int(backlog.ViewPageIndex());
+  json.Key("currentPage").Int(backlog.CurrentPage());
+  json.Key("topRow").Int(backlog.Pages()[size_t(backlog.ViewPageIndex())].topRow);
+  const CBacklogScreen& screen = title->backlogScreen;
+  json.Key("thumb").BeginObject();
+  json.Key("y").Number(screen.ThumbTop());
+  json.Key("height").Number(screen.ThumbHeight());
+  json.EndObject();
+  json.Key("voice").String(screen.Voice());
+  json.EndObject();
+}
+
 void WriteSettings(JsonWriter& json, const DumpSource& source) {
   const CTitle* title = source.title;
   if (!title) {
@@ -187,7 +234,7 @@ void WriteEntries(JsonWriter& json, const DumpSource& source) {
 
 constexpr Section kSections[] = {
     WriteCaption, WriteScenes, WriteFlags, WriteDisplay, WriteMessage, WriteChannels, WriteSounds,
-    WriteSettings, WriteEntries,
+    WriteBacklog, WriteSettings, WriteEntries,
 };
 
 }  // namespace
