@@ -87,6 +87,12 @@ void CBacklog::List(int32_t index) {
   if (!Listed(index)) list_.push_back(index);
 }
 
+std::vector<int32_t> CBacklog::VisitedScenes() const {
+  std::vector<int32_t> scenes;
+  for (const BacklogPage& page : pages_) scenes.insert(scenes.end(), page.blockScenes.begin(), page.blockScenes.end());
+  return scenes;
+}
+
 void CBacklog::SetViewPage(int32_t page) {
   viewPage_ = std::clamp(page, 0, CurrentPage());
   LayOut();

@@ -52,6 +52,9 @@ class CBacklog {
   void List(int32_t index);
   void ClearList() { list_.clear(); }
   const std::vector<int32_t>& ListedScenes() const { return list_; }
+  // The scenes whose text it holds, in the order they were added (what a
+  // save keeps to build it again).
+  std::vector<int32_t> VisitedScenes() const;
 
   const std::vector<BacklogPage>& Pages() const { return pages_; }
   BacklogPage& ViewPage() { return pages_[size_t(viewPage_)]; }

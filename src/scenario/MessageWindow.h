@@ -61,6 +61,11 @@ class CMessageWindow {
   bool Dragging() const { return dragging_; }
   // Puts the window at `offset` from its home, as a drag that ended there.
   void PlaceAt(QuadPoint offset) { offset_ = base_ = offset; }
+  // Puts the window back where a player left it in an earlier run.
+  void Restore(QuadPoint base, QuadPoint offset) {
+    base_ = base;
+    offset_ = offset;
+  }
   // Where the window is drawn now and where the last move or drag left it.
   QuadPoint Offset() const { return offset_; }
   QuadPoint BaseOffset() const { return base_; }

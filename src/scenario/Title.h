@@ -19,10 +19,13 @@
 #include "scenario/Backlog.h"
 #include "scenario/Buttons.h"
 #include "scenario/MessageWindow.h"
+#include "save/SettingsStore.h"
 #include "scenario/SceneData.h"
+#include "scenario/SliderDrag.h"
 #include "scenario/SoundChannels.h"
 #include "ui/BacklogScreen.h"
 #include "ui/QuitDialog.h"
+#include "ui/SaveSlots.h"
 
 namespace tav {
 class CGame;
@@ -64,6 +67,18 @@ class CTitle : public tav::CScene {
   // Whether image entry `index` of the current scene is shown by its show
   // rule; false for an index the current scene does not have.
   bool IsEntryDrawn(size_t index) const;
+
+  // Save slots: the slot image entry `index` of the current scene names.
+  void SaveSlot(size_t index);
+  void LoadSlot(size_t index);
+  // The scene a save records: the one the player left for the save screen.
+  int32_t StoryScene() const;
+  // The settings and seen scenes of earlier runs (at set-up), and writing
+  // them back (when the player quits or the session ends the game).
+  void ReadUserFiles();
+  bool WriteUserFiles();
+  tav::Settings CollectSettings() const;
+  void ApplySettings(const tav::Settings& settings);
 
   // The scenario.
   std::vector<tav::SceneData> scenes;
@@ -107,6 +122,9 @@ class CTitle : public tav::CScene {
 
   tav::CQuitDialog quit;
   tav::CBacklogScreen backlogScreen;
+  tav::CSaveSlots slots;
+  tav::CSettingsStore store;
+  tav::CSliderDrag slider;
 
   // The title scene's own quads, drawn after the scene (set up with the title).
   std::vector<std::shared_ptr<tav::CQuad>> overlays;
@@ -158,6 +176,13 @@ class CTitle : public tav::CScene {
   void PictureViewInput();
   void EnterPictureView(bool on);
   void UpdateQuads();
+  // The knob held by the cursor follows it; sliders' knobs where they were left.
+  void FollowSlider();
+  void PlaceKnobs();
+  void ShowDraggedKnob();
+  // A termination signal: the files are written as on quitting, then the game ends.
+  void EndForTermination();
+  bool terminated_ = false;
   // Window mode to full screen or back (wait cursor, the switch, layout).
   void SwitchDisplayMode();
   // The scale factors from the back buffer's size over the configured size.

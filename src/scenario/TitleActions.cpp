@@ -67,6 +67,7 @@ void CTitle::ShowStateImages() {
     return;
   const tav::ButtonStates states{game.device.present.Windowed != 0, skipUnread, instantEffects, level, option};
   tav::CButtons::ShowStateImages(scenes[size_t(current)], runtimes[size_t(current)].entryQuads, states);
+  ShowDraggedKnob();
 }
 
 void CTitle::HoverTest() {
@@ -168,9 +169,22 @@ void CTitle::RunAction(size_t index) {
     case tav::Action::Option:
       option = !option;
       break;
+    case tav::Action::VolumeSlider:
+    case tav::Action::TextSpeedSlider:
+    case tav::Action::AutoWaitSlider:
+      // The track's size sets the knob's travel: it must be known even when
+      // the scene does not show it.
+      game.LoadTexture(entry.actionText);
+      slider.Begin(index, entry, mouseX);
+      break;
+    case tav::Action::Save:
+      SaveSlot(index);
+      break;
+    case tav::Action::Load:
+      LoadSlot(index);
+      break;
     default:
-      // The sliders, saving and loading belong to the settings and save
-      // screens; 7, 8, 19 and 20 do nothing.
+      // 7, 8, 19 and 20 do nothing.
       break;
   }
 }

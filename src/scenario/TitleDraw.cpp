@@ -94,6 +94,7 @@ void CTitle::Draw() {
   }
   // A scene without a message-window picture still shows its text.
   if (window < 0 && !backlogScreen.IsOpen() && !pictureView) DrawMessageParts();
+  slots.Draw(scene, scaleFactor);
   for (auto& quad : overlays) quad->Draw();
   backlogScreen.Draw(backlog);
   if (effectsRunning) {

@@ -9,6 +9,7 @@
 #include "app/GameWindow.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Input.h"
+#include "platform/os/Signals.h"
 #include "platform/os/WindowCalls.h"
 #include "scenario/Title.h"
 
@@ -35,6 +36,10 @@ void CTitle::ReadFrameInput() {
 
 void CTitle::Update() {
   if (!SceneReady()) return;
+  if (tav::os::TerminationRequested()) {
+    EndForTermination();
+    return;
+  }
   ReadFrameInput();
   const tav::ChordRequests chords = tav::PollChords(keys, now_, windowActive);
   tav::WindowInput& input = game.input;
@@ -43,8 +48,10 @@ void CTitle::Update() {
   // While the quit dialog is open only the dialog runs.
   quitDialog = input.closeRequested;
   if (quitDialog) {
-    quit.Frame(game.window, input.closeRequested, scaleFactor, mouseX, mouseY, windowActive,
-               edges_[tav::kKeyLeftButton], now_);
+    // Yes ends the game: what the player set and saw is kept first.
+    if (quit.Frame(game.window, input.closeRequested, scaleFactor, mouseX, mouseY, windowActive,
+                   edges_[tav::kKeyLeftButton], now_))
+      WriteUserFiles();
     input.wheelDelta = 0;
     quitDialog = input.closeRequested;
     return;
@@ -57,6 +64,7 @@ void CTitle::Update() {
   if (windowActive) LayOut();
   ShowStateImages();
   HoverTest();
+  if (slider.Active()) FollowSlider();
   if (backlogScreen.IsOpen())
     RunBacklogScreen();
   else if (windowActive)
@@ -267,9 +275,11 @@ void CTitle::ReloadImages() {
       game.LoadTexture(*name);
     }
   }
-  // The text of the scene is gone with the registry: build it again.
+  // The text of the scene is gone with the registry: build it again, and
+  // the slots' labels too.
   const bool wasComplete = message.Complete();
   BuildText();
+  slots.RefreshLabels(scenes[size_t(current)]);
   if (wasComplete) message.ShowAll();
   for (auto& quad : runtimes[size_t(current)].entryQuads) quad->FitToTexture();
   LayOut();

@@ -21,7 +21,8 @@ float Clamp01(float v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
 
 }  // namespace
 
-CTitle::CTitle(tav::CGame& owner) : backlog(owner), message(owner), keys(tav::MakeKeyTable()), game(owner) {
+CTitle::CTitle(tav::CGame& owner)
+    : backlog(owner), message(owner), slots(owner), keys(tav::MakeKeyTable()), game(owner) {
   autoWait = config.autoWaitMaximum / 2;
   textSpeed = config.speedMaximum / 2;
 }
@@ -46,6 +47,8 @@ bool CTitle::EnterScene(int32_t index) {
   // before any frame has run.
   channels.EnterScene(scenes[size_t(current)], game.window && tav::os::GetActiveWindow() == game.window);
   ApplyWindowOpacity();
+  PlaceKnobs();
+  slots.RefreshLabels(scenes[size_t(current)]);
   LayOut();
   HoverTest();
   if (scenes[size_t(current)].nextScene == -4) StartLeaveSequence();

@@ -6,11 +6,13 @@ target_sources(tavri_engine PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MessageWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScenarioLoader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScriptArgs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SliderDrag.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SoundChannels.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SpeakerLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleActions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleDraw.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleFrame.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TitleSaves.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleScenes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitleSetUp.cpp
 )

@@ -43,7 +43,7 @@ void CQuitDialog::Show(CQuad& quad, const wchar_t* image) {
   if (quad.textureName != image) quad.SetTextureName(image);
 }
 
-void CQuitDialog::Frame(HWND window, bool& closeRequested, QuadPoint scale, float mouseX, float mouseY, bool active,
+bool CQuitDialog::Frame(HWND window, bool& closeRequested, QuadPoint scale, float mouseX, float mouseY, bool active,
                         bool pressEdge, uint32_t now) {
   if (!placed) {
     POINT target{int((yesPosition.x + 8) * scale.x), int((yesPosition.y + 8) * scale.y)};
@@ -84,6 +84,7 @@ void CQuitDialog::Frame(HWND window, bool& closeRequested, QuadPoint scale, floa
   if (due == kYes) {
     closeRequested = false;
     os::PostMessageW(window, kDestroyGameWindow, 0, 0);
+    return true;
   } else if (due == kNo) {
     closeRequested = false;
     placed = glideDone = false;
@@ -92,6 +93,7 @@ void CQuitDialog::Frame(HWND window, bool& closeRequested, QuadPoint scale, floa
   panel.Update();
   yes.Update();
   no.Update();
+  return false;
 }
 
 void CQuitDialog::Draw() {

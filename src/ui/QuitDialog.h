@@ -20,8 +20,9 @@ class CQuitDialog {
   // One frame while the dialog is open. `scale` is the window's size over the
   // configured size; the mouse is in configured screen space; `pressEdge` is
   // the left button's press edge of this frame. Yes and no clear
-  // `closeRequested`; yes then posts the message that destroys `window`.
-  void Frame(HWND window, bool& closeRequested, QuadPoint scale, float mouseX, float mouseY, bool active,
+  // `closeRequested`; yes then posts the message that destroys `window` and
+  // returns true.
+  bool Frame(HWND window, bool& closeRequested, QuadPoint scale, float mouseX, float mouseY, bool active,
              bool pressEdge, uint32_t now);
   void Draw();
 

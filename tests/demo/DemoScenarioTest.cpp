@@ -180,14 +180,14 @@ TEST(DemoScenario, MessagesFitTheWindowAndNameTheirSpeaker) {
   EXPECT_GE(spoken, 8u);
 }
 
-// Save and load screens: three slots each, named 1 to 3, on both screens.
-TEST(DemoScenario, SaveAndLoadScreensOfferTheSameThreeSlots) {
+// Save and load screens: six slots each, named 1 to 6, on both screens.
+TEST(DemoScenario, SaveAndLoadScreensOfferTheSameSixSlots) {
   ASSERT_TRUE(Game().scenarioLoaded);
   std::map<int32_t, std::set<int32_t>> slots;
   for (const auto& s : Game().scenes)
     for (const auto& e : s.images)
       if (e.actionCode == 14 || e.actionCode == 15) slots[e.actionCode].insert(SceneNumber(e.actionText));
-  EXPECT_EQ(slots[14], (std::set<int32_t>{1, 2, 3}));
+  EXPECT_EQ(slots[14], (std::set<int32_t>{1, 2, 3, 4, 5, 6}));
   EXPECT_EQ(slots[15], slots[14]);
 }
 

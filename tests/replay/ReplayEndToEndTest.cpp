@@ -406,4 +406,62 @@ TEST_F(ReplayEndToEndTest, TheDemosBacklogOpensWithTheWheelSpeaksAgainAndJumpsBa
   EXPECT_TRUE(Has(back, "\"open\": false,")) << back;
 }
 
+// Two runs of the demo in one per-user folder. The first sets the music
+// slider, saves at the first story scene from the message window and quits;
+// the second starts with the music where it was left and loads the slot.
+TEST_F(ReplayEndToEndTest, TheDemosSettingsAndSavesSurviveARestart) {
+  const fs::path data = fs::path(std::getenv("XDG_DATA_HOME")) / "Tavri";
+  for (const char* name : {"DemoSave1.dat", "DemoConfig.dat", "DemoUnlocked.dat"}) fs::remove(data / name);
+  Outcome first = Replay(TAVRI_DEMO_DIR,
+                         "11000 click 400 375   # settings\n"
+                         "11300 move 428 126    # the music knob, 16 pixels into it\n"
+                         "11400 down LBUTTON\n"
+                         "11600 move 350 126\n"
+                         "11700 up LBUTTON\n"
+                         "11800 dump settings.json\n"
+                         "11800 shot settings.png\n"
+                         "11900 click 700 558   # back to the title\n"
+                         "12300 click 400 270   # start\n"
+                         "15000 click 495 572   # save, in the message window\n"
+                         "15500 click 300 130   # slot 1\n"
+                         "15800 dump saved.json\n"
+                         "15800 shot saved.png\n"
+                         "16000 close\n"
+                         "16500 down LBUTTON    # yes\n"
+                         "16650 up LBUTTON\n"
+                         "20000 dump never.json\n",
+                         work_.Path());
+  ASSERT_EQ(first.code, 0) << first.errors;
+  EXPECT_FALSE(fs::exists(work_ / "never.json"));
+  const std::string settings = Read("settings.json");
+  // The knob is at 350 - 16: 34 of its 224 pixels, so the music plays at
+  // 34 / 224 x sqrt(10) = 0.48.
+  EXPECT_TRUE(Has(settings, "\"knobs\": [\n    334,\n    -1,")) << settings;
+  EXPECT_TRUE(Has(settings, "\"volumes\": [\n    0.4799")) << settings;
+  const std::string saved = Read("saved.json");
+  EXPECT_TRUE(Has(saved, "\"scene\": 1,")) << saved;
+  EXPECT_TRUE(Has(saved, "\"storyScene\": 5,")) << saved;
+  EXPECT_TRUE(Has(saved, "\"slot\": 1,\n      \"label\": \"")) << saved;
+  ASSERT_TRUE(fs::exists(data / "DemoSave1.dat"));
+  ASSERT_TRUE(fs::exists(data / "DemoConfig.dat"));
+
+  Outcome second = Replay(TAVRI_DEMO_DIR,
+                          "10500 dump restart.json\n"
+                          "11000 click 400 320   # load\n"
+                          "11400 dump load.json\n"
+                          "11400 shot load.png\n"
+                          "11500 click 300 130   # slot 1\n"
+                          "12500 dump loaded.json\n",
+                          work_.Path());
+  ASSERT_EQ(second.code, 0) << second.errors;
+  const std::string restart = Read("restart.json");
+  EXPECT_TRUE(Has(restart, "\"volumes\": [\n    0.4799")) << restart;
+  EXPECT_TRUE(Has(restart, "\"knobs\": [\n    334,")) << restart;
+  const std::string load = Read("load.json");
+  EXPECT_TRUE(Has(load, "\"scene\": 2,")) << load;
+  EXPECT_TRUE(Has(load, "\"slot\": 1,")) << load;  // the label read back from the file
+  const std::string loaded = Read("loaded.json");
+  EXPECT_TRUE(Has(loaded, "\"scene\": 5,")) << loaded;
+}
+
 }  // namespace

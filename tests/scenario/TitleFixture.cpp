@@ -40,6 +40,7 @@ void TitleFixture::SetUp() {
                                                  {"Res\\on.png", d3dxtest::SolidPngFile(100, 40, 0, 255, 0)},
                                                  {"Res\\music.ogg", "OggS-not-really"},
                                                  {"Res\\v1.ogg", "OggS-not-really"},
+                                                 {"Res\\track.png", d3dxtest::SolidPngFile(200, 10, 90, 90, 90)},
                                                  {"Res\\Default\\close.dds", d3dxtest::SolidPngFile(400, 200, 60, 60, 90)},
                                                  {"Res\\Default\\yes1.dds", d3dxtest::SolidPngFile(120, 40, 200, 200, 200)},
                                                  {"Res\\Default\\yes2.dds", d3dxtest::SolidPngFile(120, 40, 255, 255, 200)},
@@ -145,6 +146,7 @@ tav::ImageEntry TitleFixture::Picture(const std::wstring& image, float x, float 
   e.image = image;
   e.x = x;
   e.y = y;
+  e.startX = x;  // as the parser leaves an "img" entry
   return e;
 }
 

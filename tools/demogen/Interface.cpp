@@ -54,17 +54,17 @@ void WriteStoryButtons(Output& out) {
   WriteButton(out, L"ui\\remember", L".dds", 150, 40, 20, Label(L"思い出す", 18));
 }
 
-// Save and load slots, 600 x 72. The saved label is drawn 4 pixels in from the
-// top left, so the slot's own number sits at the bottom right.
+// Six save and load slots, 600 x 56. The saved label is drawn 4 pixels in from
+// the top left, so the slot's own number sits at the bottom right.
 void WriteSlots(Output& out) {
-  for (int slot = 1; slot <= 3; ++slot) {
+  for (int slot = 1; slot <= 6; ++slot) {
     std::wstring number = L"No." + std::to_wstring(slot);
     FaceArt art = [number](Canvas& c, Rgba ink, float dy) {
       TextPainter painter(16, true);
-      painter.Draw(c, number, float(c.Width() - 18 - painter.Width(number)), c.Height() - 28 + dy, WithAlpha(ink, 0.85f));
+      painter.Draw(c, number, float(c.Width() - 18 - painter.Width(number)), c.Height() - 24 + dy, WithAlpha(ink, 0.85f));
     };
     RequireGlyphs(number);
-    WriteButton(out, L"ui\\slot" + std::to_wstring(slot) + L"_", L".dds", 600, 72, 14, art);
+    WriteButton(out, L"ui\\slot" + std::to_wstring(slot) + L"_", L".dds", 600, 56, 12, art);
   }
   WriteButton(out, L"ui\\back", L".dds", 120, 40, 20, Label(L"戻る", 18));
 }

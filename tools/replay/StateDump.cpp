@@ -192,7 +192,9 @@ void WriteBacklog(JsonWriter& json, const DumpSource& source) {
 void WriteSettings(JsonWriter& json, const DumpSource& source) {
   const CTitle* title = source.title;
   if (!title) {
-    for (const char* key : {"textSpeed", "autoWait", "level", "windowOffset", "baseOffset"}) json.Key(key).Null();
+    for (const char* key : {"textSpeed", "autoWait", "level", "windowOffset", "baseOffset", "volumes", "knobs",
+                            "editList"})
+      json.Key(key).Null();
     return;
   }
   json.Key("textSpeed").UInt(title->textSpeed);
@@ -200,6 +202,36 @@ void WriteSettings(JsonWriter& json, const DumpSource& source) {
   json.Key("level").Number(title->level);
   WritePoint(json, "windowOffset", title->message.Offset());
   WritePoint(json, "baseOffset", title->message.BaseOffset());
+  json.Key("volumes").BeginArray();
+  for (size_t channel = 0; channel < kChannelCount; ++channel) json.Number(title->channels[channel].volume);
+  json.EndArray();
+  json.Key("knobs").BeginArray();
+  for (float knob : title->store.knobs) json.Number(knob);
+  json.EndArray();
+  json.Key("editList").BeginArray();
+  for (int32_t scene : title->store.editList) json.Int(scene);
+  json.EndArray();
+}
+
+// What a save would keep now and the labels of the slots shown so far.
+void WriteSaves(JsonWriter& json, const DumpSource& source) {
+  const CTitle* title = source.title;
+  if (!title) {
+    for (const char* key : {"storyScene", "visited", "slots"}) json.Key(key).Null();
+    return;
+  }
+  json.Key("storyScene").Int(title->StoryScene());
+  json.Key("visited").BeginArray();
+  for (int32_t scene : title->backlog.VisitedScenes()) json.Int(scene);
+  json.EndArray();
+  json.Key("slots").BeginArray();
+  for (const auto& [slot, label] : title->slots.Labels()) {
+    json.BeginObject();
+    json.Key("slot").Int(slot);
+    json.Key("label").String(label);
+    json.EndObject();
+  }
+  json.EndArray();
 }
 
 // The image entries of the current scene: the picture each shows now (a
@@ -234,7 +266,7 @@ void WriteEntries(JsonWriter& json, const DumpSource& source) {
 
 constexpr Section kSections[] = {
     WriteCaption, WriteScenes, WriteFlags, WriteDisplay, WriteMessage, WriteChannels, WriteSounds,
-    WriteBacklog, WriteSettings, WriteEntries,
+    WriteBacklog, WriteSettings, WriteSaves, WriteEntries,
 };
 
 }  // namespace
