@@ -107,8 +107,9 @@ TEST_F(StartUpTest, ASecondCopyEndsWhileTheFirstKeepsRunning) {
   EXPECT_EQ(TavriLog(), "");  // it ended by finding the first, not by failing
   int status = 0;
   EXPECT_EQ(waitpid(first, &status, WNOHANG), 0);  // the first one is still running
-  // A termination signal ends the game; it is no close box that opens the
-  // quit dialog.
+  // A termination signal (a logout) ends the game, keeping the player's
+  // settings and seen scenes first; it is no close box that opens the quit
+  // dialog.
   kill(first, SIGTERM);
   bool ended = false;
   for (int waited = 0; waited < 100 && !ended; ++waited) {
@@ -117,7 +118,10 @@ TEST_F(StartUpTest, ASecondCopyEndsWhileTheFirstKeepsRunning) {
   }
   EXPECT_TRUE(ended);
   if (ended) {
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const fs::path data = fs::path(std::getenv("XDG_DATA_HOME")) / "Tavri";
+    EXPECT_EQ(fs::file_size(data / "st_Config.dat"), 68u);
+    EXPECT_TRUE(fs::exists(data / "st_Unlocked.dat"));
   } else {
     kill(first, SIGKILL);
     waitpid(first, nullptr, 0);
