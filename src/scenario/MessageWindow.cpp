@@ -209,4 +209,12 @@ void CMessageWindow::Draw(bool showAuto) {
   if (!name_.empty()) nameBox_.Draw();
 }
 
+void CMessageWindow::SetColourMode(int32_t mode) {
+  if (flow_)
+    for (auto& sprite : flow_->sprites)
+      if (sprite && sprite->quad) sprite->quad->mode = mode;
+  nameBox_.mode = mode;
+  autoMark_.mode = mode;
+}
+
 }  // namespace tav

@@ -61,6 +61,8 @@ class CMessageWindow {
   bool Dragging() const { return dragging_; }
   // Puts the window at `offset` from its home, as a drag that ended there.
   void PlaceAt(QuadPoint offset) { offset_ = base_ = offset; }
+  // Draws the text, the name box and the auto mark in colour mode `mode`.
+  void SetColourMode(int32_t mode);
   // Puts the window back where a player left it in an earlier run.
   void Restore(QuadPoint base, QuadPoint offset) {
     base_ = base;

@@ -24,6 +24,7 @@
 #include "scenario/SliderDrag.h"
 #include "scenario/SoundChannels.h"
 #include "ui/BacklogScreen.h"
+#include "ui/EditPanel.h"
 #include "ui/QuitDialog.h"
 #include "ui/SaveSlots.h"
 
@@ -104,7 +105,6 @@ class CTitle : public tav::CScene {
   bool fadeOutRunning = false;
   bool fadeInRunning = false;
   bool leaveRoad = false;
-  bool editPlaylist = false;  // the edit panel's playlist mode
   bool quitDialog = false;    // the quit dialog is open and runs alone
 
   float zoom = 1.0f;
@@ -125,6 +125,7 @@ class CTitle : public tav::CScene {
   tav::CSaveSlots slots;
   tav::CSettingsStore store;
   tav::CSliderDrag slider;
+  tav::CEditPanel panel;
 
   // The title scene's own quads, drawn after the scene (set up with the title).
   std::vector<std::shared_ptr<tav::CQuad>> overlays;
@@ -172,6 +173,9 @@ class CTitle : public tav::CScene {
   // it runs at once when `runFrame`.
   void OpenBacklog(bool runFrame);
   void RunBacklogScreen();
+  // Tab or the middle button shows the edit panel; its frame runs every frame.
+  void RunEditPanel();
+  uint32_t overWindowTime_ = 0;  // when the cursor was last over the message window
   void RunAutoAndSkip();
   void PictureViewInput();
   void EnterPictureView(bool on);

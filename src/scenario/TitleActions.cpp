@@ -144,14 +144,16 @@ void CTitle::RunAction(size_t index) {
     case tav::Action::FirstScene:
       channels.StopAll();
       pending = config.firstScene;
-      skipMode = autoMode = editPlaylist = false;
+      skipMode = autoMode = false;
+      panel.StopPlaying();
       Road(entry);
       break;
     case tav::Action::Call:
       callReturn = current;
       pending = NumberIn(entry.actionText);
       callEnd = entry.actionValue;
-      skipMode = autoMode = editPlaylist = false;
+      skipMode = autoMode = false;
+      panel.StopPlaying();
       Road(entry);
       break;
     case tav::Action::Music:

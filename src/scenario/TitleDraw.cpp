@@ -68,9 +68,14 @@ void CTitle::LayOut() {
     if (!pictureView || int32_t(i) == window) quad.scale = scaleFactor;
   }
   message.LayOut(scene.messageRows.size(), scaleFactor);
+  // The playlist's colour mode shows only while it plays.
+  const int32_t mode = panel.ColourMode();
+  for (auto& quad : runtime.entryQuads) quad->mode = mode;
+  for (auto& quad : runtime.drawQuads) quad->mode = mode;
+  message.SetColourMode(mode);
 }
 
-void CTitle::DrawMessageParts() { message.Draw(autoMode || skipMode || editPlaylist); }
+void CTitle::DrawMessageParts() { message.Draw(autoMode || skipMode || panel.Playing()); }
 
 void CTitle::RefreshScale() {
   const D3DPRESENT_PARAMETERS& present = game.device.present;
@@ -106,5 +111,6 @@ void CTitle::Draw() {
       if (effect.kind == tav::kEffectCutIn && cutIn < runtime.cutIns.size()) runtime.cutIns[cutIn++]->Draw();
     }
   }
+  panel.Draw();
   if (quitDialog) quit.Draw();
 }

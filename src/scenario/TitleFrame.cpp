@@ -56,6 +56,8 @@ void CTitle::Update() {
     quitDialog = input.closeRequested;
     return;
   }
+  RunEditPanel();
+  if (!SceneReady()) return;  // play began on a scene that could not be entered
   if (chords.toggleWindowMode && game.window) SwitchDisplayMode();
   if (chords.reload) ReloadImages();
 
@@ -166,6 +168,38 @@ void CTitle::HandleKeys() {
   if (edges_[tav::kKeyRightButton] && scene.headerFlagB && scene.messageRows.empty()) {
     pending = scene.cancelScene == -1 ? previous : scene.cancelScene;
     Advance();
+  }
+}
+
+void CTitle::RunEditPanel() {
+  const int32_t window = MessageWindowEntry();
+  if (window >= 0 && runtimes[size_t(current)].entryQuads[size_t(window)]->Contains(mouseX, mouseY, scaleFactor))
+    overWindowTime_ = now_;
+  if (windowActive) {
+    // The middle button over the message window drags the window instead.
+    const bool tab = tav::OncePerPress(*keys[tav::kKeyTab]);
+    const bool middle = edges_[tav::kKeyMiddleButton] && !message.Dragging() && now_ - overWindowTime_ >= 100;
+    if (tab || middle) panel.Toggle();
+  }
+  panel.Settle(keys[tav::kKeyLeftButton]->IsDown(), now_);
+  tav::PanelFrameInput in;
+  in.mouse = {mouseX, mouseY};
+  in.scale = scaleFactor;
+  in.active = windowActive;
+  in.leftEdge = edges_[tav::kKeyLeftButton];
+  in.windowDrag = message.Dragging();
+  in.callRunning = callEnd != -1;
+  const D3DCAPS9& caps = game.device.caps;
+  in.shaders = caps.VertexShaderVersion > D3DVS_VERSION(1, 0) && caps.PixelShaderVersion >= D3DPS_VERSION(2, 0);
+  in.scene = &scenes[size_t(current)];
+  in.sceneIndex = current;
+  in.now = now_;
+  const bool playBegan = panel.Frame(in);
+  // A click on the panel is the panel's, not the scene's.
+  if (panel.Covers({mouseX, mouseY}) || panel.Hovering()) edges_[tav::kKeyLeftButton] = false;
+  if (playBegan) {
+    LeaveScene();
+    UpdateQuads();
   }
 }
 

@@ -109,9 +109,13 @@ void CTitle::ReadUserFiles() {
                                    float(config.screenWidth), float(config.screenHeight)};
   store.Read(config.filePrefix, limits, settings, readScenes);
   ApplySettings(settings);
+  panel.Restore(store.editList, scenes);
 }
 
-bool CTitle::WriteUserFiles() { return store.Write(config.filePrefix, CollectSettings(), readScenes); }
+bool CTitle::WriteUserFiles() {
+  store.editList = panel.Scenes();
+  return store.Write(config.filePrefix, CollectSettings(), readScenes);
+}
 
 void CTitle::EndForTermination() {
   if (terminated_) return;

@@ -22,7 +22,7 @@ float Clamp01(float v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
 }  // namespace
 
 CTitle::CTitle(tav::CGame& owner)
-    : backlog(owner), message(owner), slots(owner), keys(tav::MakeKeyTable()), game(owner) {
+    : backlog(owner), message(owner), slots(owner), panel(owner), keys(tav::MakeKeyTable()), game(owner) {
   autoWait = config.autoWaitMaximum / 2;
   textSpeed = config.speedMaximum / 2;
 }
@@ -131,25 +131,29 @@ void CTitle::ResetToFirstScene() {
   callReturn = -1;
   skipMode = false;
   autoMode = false;
-  editPlaylist = false;
+  panel.StopPlaying();
   channels.StopAll();
 }
 
 int32_t CTitle::Successor() {
   const tav::SceneData& scene = scenes[size_t(current)];
   const bool callRuns = callEnd != -1;
+  // A playing playlist chooses every next scene, round and round: the
+  // scenario's own ways back to the first scene must not stop it.
+  const bool playlist = panel.Playing();
   if (pending == -1) {
     if (callRuns && current == callEnd) {
       pending = callReturn;
       callEnd = -1;
-    } else if (size_t(current) + 1 == scenes.size() && scene.nextScene == -1) {
+    } else if (size_t(current) + 1 == scenes.size() && scene.nextScene == -1 && !playlist) {
       pending = config.firstScene;
       ResetToFirstScene();
     }
     if (scene.nextScene == -4 && scene.jumpScene != -1) {
       pending = scene.jumpScene;
-      if (pending == config.firstScene) ResetToFirstScene();
+      if (pending == config.firstScene && !playlist) ResetToFirstScene();
     }
+    if (playlist) pending = panel.NextScene();
   }
   previous = current;
   int32_t successor;
@@ -157,7 +161,7 @@ int32_t CTitle::Successor() {
     successor = current + 1;
   } else if (scene.nextScene == -3) {
     successor = config.firstScene;
-    ResetToFirstScene();
+    if (!playlist) ResetToFirstScene();
   } else {
     successor = scene.nextScene;
   }
@@ -179,7 +183,7 @@ int32_t CTitle::Successor() {
 void CTitle::LeaveScene() {
   if (!SceneReady()) return;
   const tav::SceneData& scene = scenes[size_t(current)];
-  if (scene.nextScene == -2 && pending == -1 && !editPlaylist) {
+  if (scene.nextScene == -2 && pending == -1 && !panel.Playing()) {
     // The scene stays: whatever led here is over, so its buttons work again.
     transitionRunning = effectsRunning = fadeOutRunning = fadeInRunning = leaveRoad = false;
     return;
@@ -221,7 +225,7 @@ void CTitle::Advance() {
   // click must not start its leave effects either: they would darken a
   // scene that then stays.
   const tav::SceneData& scene = scenes[size_t(current)];
-  if (scene.nextScene == -2 && pending == -1 && !editPlaylist && !leaveRoad) return;
+  if (scene.nextScene == -2 && pending == -1 && !panel.Playing() && !leaveRoad) return;
   if (scene.leaveEffects || leaveRoad) {
     if (!transitionRunning) StartLeaveSequence();
     return;

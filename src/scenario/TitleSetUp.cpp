@@ -38,6 +38,7 @@ bool SetUpTitle(CTitle& title) {
     title.quit.Attach(&game.device, float(config.screenWidth), float(config.screenHeight));
     title.message.AttachSkins();
     title.backlogScreen.Attach(&game.device, config.screenWidth, config.screenHeight);
+    title.panel.Attach(config.screenWidth, config.screenHeight);
     title.ReadUserFiles();
     if (!title.EnterScene(config.firstScene)) return false;
     if (game.window) os::SetWindowTextW(game.window, config.gameTitle.c_str());

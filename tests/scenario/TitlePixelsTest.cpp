@@ -65,7 +65,10 @@ class TitlePixelsTest : public testing::Test {
                             tavtest::BuildArchive({{"Res\\HLSL\\QUAD_DEFAULT.hlsl", shader},
                                                    {"Res\\sky.png", sky},
                                                    {"Res\\mika.png", figure},
-                                                   {"Res\\window.png", window}}));
+                                                   {"Res\\window.png", window},
+                                                   {"Res\\solid.png", Image(64, 64, [](uint32_t, uint32_t, uint8_t* p) {
+                                                      p[0] = 200, p[1] = 100, p[2] = 50, p[3] = 255;
+                                                    })}}));
     std::filesystem::current_path(dir_.Path());
     tav::direct3D.reset();
     tav::ex = false;
@@ -219,6 +222,60 @@ TEST_F(TitlePixelsTest, TheSceneAfterAFadeToBlackIsSeen) {
   ASSERT_EQ(title->current, 2);
   tavtest::SaveScreenshot(after, 800, 600, "after-fade.png");
   EXPECT_EQ(after[size_t(100) * 800 + 400] & 0xFFFFFF, skyAt);
+}
+
+// The edit panel's colour modes on a picture of one colour, (200, 100, 50),
+// while its playlist plays: the negative, the luminance grey and the sepia
+// tone of that grey, through the game's own shaders.
+TEST_F(TitlePixelsTest, ThePlaylistsColourModes) {
+  ASSERT_TRUE(tav::CreateDirect3D(L"Tavri"));
+  game_ = std::make_unique<tav::CGame>();
+  ASSERT_TRUE(tav::CreateGameWindow(nullptr, L"Mode Pixels", *game_, 800, 600, true, nullptr))
+      << tavtest::ReadErrorLog();
+  tav::ApplyDefaultRenderStates(game_->device.Device());
+  input_.Activate();
+  tav::SceneData scene;
+  tav::ImageEntry picture;
+  picture.image = L"solid.png";
+  scene.images = {picture};
+  scene.messageRows.push_back({});
+  scene.messageRows.back().text = L"色";
+  auto* title = new CTitle(*game_);
+  title->scenes = {scene};
+  title->panel.Attach(800, 600);
+  ASSERT_TRUE(game_->RegisterScene(L"TITLE", title));
+  ASSERT_TRUE(title->EnterScene(0));
+  auto frame = [&] {
+    game_->device.BeginFrame();
+    title->Update();
+    title->Draw();
+    const std::vector<uint32_t> pixels = tavtest::ReadBackBuffer(game_->device, 800, 600);
+    EXPECT_TRUE(game_->device.EndFrame());
+    clock_.Advance(16);
+    return pixels[size_t(20) * 800 + 20] & 0xFFFFFF;  // under the picture, away from the panel
+  };
+  auto click = [&](int x, int y) {
+    input_.MoveCursor(x, y);
+    input_.SetKey(VK_LBUTTON, true);
+    frame();
+    input_.SetKey(VK_LBUTTON, false);
+    for (int i = 0; i < 9; ++i) frame();
+  };
+  input_.SetKey(VK_TAB, true);
+  frame();
+  input_.SetKey(VK_TAB, false);
+  click(690, 146);  // add
+  click(782, 146);  // play
+  ASSERT_TRUE(title->panel.Playing());
+  EXPECT_TRUE(tavtest::Near(frame(), 200, 100, 50, 2));
+  click(690, 84);  // negative
+  EXPECT_TRUE(tavtest::Near(frame(), 55, 155, 205, 2));
+  click(724, 84);  // monochrome: 0.299 R + 0.587 G + 0.114 B
+  EXPECT_TRUE(tavtest::Near(frame(), 124, 124, 124, 2));
+  click(758, 84);  // sepia: that grey toned by (1.07, 0.74, 0.43)
+  EXPECT_TRUE(tavtest::Near(frame(), 133, 92, 53, 2));
+  click(782, 146);  // play again stops, and the picture is itself again
+  EXPECT_TRUE(tavtest::Near(frame(), 200, 100, 50, 2));
 }
 
 }  // namespace

@@ -156,7 +156,8 @@ TEST_F(PersistenceTest, QuittingKeepsTheSettingsAndSeenScenesForTheNextRun) {
   title_->textSpeed = 30;
   title_->channels[tav::kSoundMusic].volume = 0.25f;
   title_->store.knobs[tav::kKnobTextSpeed] = 180;
-  title_->store.editList = {1, 0};
+  title_->panel.Add(1, title_->scenes[1]);
+  title_->panel.Add(0, title_->scenes[0]);
   game_->input.closeRequested = true;
   Frames(20);  // the cursor glides onto yes
   Click(250, 350);

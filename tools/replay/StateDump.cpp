@@ -213,6 +213,37 @@ void WriteSettings(JsonWriter& json, const DumpSource& source) {
   json.EndArray();
 }
 
+// The edit panel: whether it shows, its playlist, and the playing state.
+void WritePanel(JsonWriter& json, const DumpSource& source) {
+  json.Key("panel");
+  const CTitle* title = source.title;
+  if (!title) {
+    json.Null();
+    return;
+  }
+  const CEditPanel& panel = title->panel;
+  json.BeginObject();
+  json.Key("shown").Bool(panel.Shown());
+  json.Key("playlist").BeginArray();
+  const std::vector<int32_t> scenes = panel.Scenes();
+  const std::vector<std::wstring> labels = panel.Labels();
+  for (size_t i = 0; i < scenes.size(); ++i) {
+    json.BeginObject();
+    json.Key("scene").Int(scenes[i]);
+    json.Key("label").String(labels[i]);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("listScroll").Int(panel.ListScroll());
+  json.Key("playing").Bool(panel.Playing());
+  json.Key("position").Int(panel.Position());
+  json.Key("colourMode").Int(title->runtimes.size() > size_t(title->current) &&
+                                     !title->runtimes[size_t(title->current)].entryQuads.empty()
+                                 ? title->runtimes[size_t(title->current)].entryQuads[0]->mode
+                                 : 0);
+  json.EndObject();
+}
+
 // What a save would keep now and the labels of the slots shown so far.
 void WriteSaves(JsonWriter& json, const DumpSource& source) {
   const CTitle* title = source.title;
@@ -266,7 +297,7 @@ void WriteEntries(JsonWriter& json, const DumpSource& source) {
 
 constexpr Section kSections[] = {
     WriteCaption, WriteScenes, WriteFlags, WriteDisplay, WriteMessage, WriteChannels, WriteSounds,
-    WriteBacklog, WriteSettings, WriteSaves, WriteEntries,
+    WriteBacklog, WriteSettings, WriteSaves, WritePanel, WriteEntries,
 };
 
 }  // namespace
