@@ -464,4 +464,47 @@ TEST_F(ReplayEndToEndTest, TheDemosSettingsAndSavesSurviveARestart) {
   EXPECT_TRUE(Has(loaded, "\"scene\": 5,")) << loaded;
 }
 
+// The demo's edit panel: Tab shows it, three scenes of the story are added
+// on the way, play runs them round and round, and sepia tones every picture
+// of the scene (not the panel) through the game's own shader.
+TEST_F(ReplayEndToEndTest, TheDemosEditPanelPlaysItsPlaylistRoundInSepia) {
+  std::string script = "11000 click 400 270\n14000 down TAB\n14050 up TAB\n";
+  for (int t : {14100, 14600, 15100}) {  // add, then on to the next scene
+    script += std::to_string(t) + " click 690 146\n";
+    script += std::to_string(t + 300) + " down CONTROL\n" + std::to_string(t + 350) + " up CONTROL\n";
+  }
+  script += "15600 click 782 146   # play\n"
+            "15900 click 758 84    # sepia\n"
+            "16200 shot sepia.png\n"
+            "16200 dump sepia.json\n";
+  for (int t : {16300, 16600, 16900}) script += std::to_string(t) + " down CONTROL\n" + std::to_string(t + 50) + " up CONTROL\n";
+  script += "17200 dump round.json\n";
+  Outcome out = Replay(TAVRI_DEMO_DIR, script, work_.Path());
+  ASSERT_EQ(out.code, 0) << out.errors;
+  const std::string sepia = Read("sepia.json");
+  EXPECT_TRUE(Has(sepia, "\"scene\": 5,")) << sepia;
+  EXPECT_TRUE(Has(sepia, "\"scene\": 5,\n        \"label\": \"\xe6\x98\xa5\xe3\x81\xae\xe7\xb5\x82\xe3\x82\x8f\xe3\x82\x8a\xe3\x80\x82\xe6\x94\xbe\"")) << sepia;  // 春の終わり。放
+  EXPECT_TRUE(Has(sepia, "\"scene\": 7,\n        \"label\": ")) << sepia;
+  EXPECT_TRUE(Has(sepia, "\"playing\": true,\n    \"position\": 1,\n    \"colourMode\": 3")) << sepia;
+  const std::string round = Read("round.json");
+  EXPECT_TRUE(Has(round, "\"scene\": 5,\n  \"previousScene\": 7,")) << round;  // 5, 6, 7 and round to 5
+
+  // Every pixel of the picture above the message window has the sepia tone's
+  // proportions, R : G : B = 1.07 : 0.74 : 0.43, bright ones that reach full
+  // red aside. (The glyphs' soft edges blend a full red over the window, which
+  // keeps no proportion.)
+  const tav::os::IcoImage shot = ReadPng(work_ / "sepia.png");
+  ASSERT_EQ(shot.width, 800);
+  int checked = 0, off = 0;
+  for (int y = 0; y < 430; y += 5)
+    for (int x = 0; x < 660; x += 5) {
+      const uint8_t* p = &shot.rgba[(size_t(y) * 800 + size_t(x)) * 4];
+      if (p[0] >= 245) continue;
+      ++checked;
+      off += std::abs(p[1] - p[0] * 0.74 / 1.07) > 3 || std::abs(p[2] - p[0] * 0.43 / 1.07) > 3;
+    }
+  EXPECT_GT(checked, 5000);
+  EXPECT_EQ(off, 0);
+}
+
 }  // namespace
