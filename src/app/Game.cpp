@@ -61,6 +61,7 @@ bool CGame::Frame() {
   hooks.afterReset = afterReset;
   hooks.update = [this] { return WalkTasks(updateTasks); };
   hooks.draw = [this] { return WalkTasks(drawTasks); };
+  hooks.skipUnchanged = skipUnchangedFrames;
   return device.RunFrame(window, hooks);
 }
 

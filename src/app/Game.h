@@ -55,6 +55,9 @@ class CGame {
   bool RegisterScene(const std::wstring& name, CScene* scene);
   // One frame: device step, update tasks, drawing, present. False ends the game.
   bool Frame();
+  // Whether every draw task draws through quads only, so that frames that
+  // would look unchanged need not be drawn (set with the title scene).
+  bool skipUnchangedFrames = false;
   void SetFrame(std::function<bool()> callable);
   void SetAfterReset(std::function<bool()> callable);
   // An image from the resource archive ("Res\" + name) as the texture `name`.

@@ -4,6 +4,7 @@
 #include "audio/SoundCommands.h"
 #include "core/ErrorLog.h"
 #include "platform/os/Clock.h"
+#include "platform/os/FramePacer.h"
 #include "platform/os/Input.h"
 #include "platform/os/LastError.h"
 #include "platform/os/Messages.h"
@@ -24,6 +25,9 @@ LRESULT GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       else
         CXAudio2::ResumeAll();
       break;
+    case WM_PAINT:
+      if (game) game->device.InvalidateFrame();
+      return 0;
     case WM_CLOSE:
       // Only a request: the quit dialog asks the player first.
       if (game) game->input.closeRequested = true;
@@ -174,6 +178,9 @@ bool ApplyWindowMode(CGame& game) {
 }
 
 int RunMessageLoop(CGame& game) {
+  // One frame per refresh of the display: with nothing to draw the loop
+  // sleeps instead of spinning.
+  os::CFramePacer pacer(game.device.displayMode.RefreshRate);
   while (true) {
     while (os::PeekMessageW(&game.message, nullptr, 0, 0, PM_REMOVE)) {
       if (game.message.message == WM_QUIT) {
@@ -183,7 +190,7 @@ int RunMessageLoop(CGame& game) {
       os::DispatchMessageW(&game.message);
     }
     if (!game.frame()) os::DestroyWindow(game.window);
-    os::Sleep(1);
+    pacer.Wait();
   }
 }
 

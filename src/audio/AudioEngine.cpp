@@ -239,10 +239,12 @@ class AudioThread {
         std::lock_guard hold(info.lock);
         info.stopRequested = true;
       }
+      info.stopEvent.Set();
     }
     if (info.thread.joinable()) info.thread.join();
     std::lock_guard hold(info.lock);
     info.stopRequested = false;
+    info.stopEvent.Reset();
     return true;
   }
 

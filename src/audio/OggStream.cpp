@@ -149,6 +149,11 @@ PassEnd PlayPass(sound::IXAudio2* engine, CXAudio2::Info& sound) {
   bool end = false;
   for (;;) {
     sound.runEvent.Wait();
+    // With two buffers queued the voice has hundreds of milliseconds of sound
+    // ahead: the stream looks again in 20 ms, or at once when stopped. Only the
+    // last buffer's end is watched closely, so that a loop starts again
+    // without a gap.
+    uint32_t pause = 20;
     {
       std::lock_guard hold(sound.lock);
       if (sound.stopRequested) break;
@@ -156,7 +161,9 @@ PassEnd PlayPass(sound::IXAudio2* engine, CXAudio2::Info& sound) {
       sound.voice->GetState(&state);
       if (end) {
         if (state.BuffersQueued == 0) break;
+        pause = 1;
       } else if (state.BuffersQueued < 2) {
+        pause = 1;  // the second buffer goes in at once
         const uint32_t bytes = decoder.Fill(buffers[next].data(), end);
         if (bytes > 0) {
           sound::XAUDIO2_BUFFER buffer;
@@ -171,7 +178,7 @@ PassEnd PlayPass(sound::IXAudio2* engine, CXAudio2::Info& sound) {
         }
       }
     }
-    Sleep1();
+    sound.stopEvent.WaitFor(pause);
   }
   std::lock_guard hold(sound.lock);
   if (sound.stopRequested) {

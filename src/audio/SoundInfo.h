@@ -23,6 +23,7 @@ struct CXAudio2::Info {
   bool streaming = false;               // from Play until the streaming thread ends
   uint64_t submitted = 0;               // sample frames submitted in the current pass
   os::Event runEvent{true};             // reset while paused
+  os::Event stopEvent;                  // set with stopRequested: wakes the stream at once
   std::mutex lock;
   std::thread thread;
 };

@@ -45,6 +45,10 @@ void CPeephole::Apply(const float channels[4]) {
 bool CPeephole::Draw() {
   IDirect3DDevice9* d3d = device ? device->Device() : nullptr;
   if (!d3d || !useBorder) return quad.Draw();
+  if (device->probe) {
+    device->probe->AddValue(colour);
+    return quad.Draw();
+  }
   d3d->SetSamplerState(0, D3DSAMP_BORDERCOLOR, colour);
   d3d->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_BORDER);
   d3d->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_BORDER);

@@ -1,6 +1,9 @@
 #include "gfx/BaseD3D.h"
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
+#include <optional>
 
 #include "core/ErrorLog.h"
 #include "gfx/DeviceObject.h"
@@ -201,8 +204,9 @@ bool CBaseD3D::ReadDisplayModeEx() {
   return true;
 }
 
-void CBaseD3D::BeginFrame() {
-  device->Clear(0, nullptr, clearFlags, clearColour, clearZ, clearStencil);
+void CBaseD3D::BeginFrame(const RECT* area) {
+  const D3DRECT rect = area ? D3DRECT{area->left, area->top, area->right, area->bottom} : D3DRECT{};
+  device->Clear(area ? 1 : 0, area ? &rect : nullptr, clearFlags, clearColour, clearZ, clearStencil);
   device->BeginScene();
 }
 
@@ -232,6 +236,7 @@ bool CBaseD3D::EndFrame() {
 
 bool CBaseD3D::BeginRenderToTexture(IDirect3DTexture9* texture, IDirect3DSurface9* depthSurface,
                                     const D3DVIEWPORT9* targetViewport) {
+  ++contentGeneration;  // the texture drawn into shows something new
   device->GetViewport(&viewport);
   IDirect3DSurface9* surface = nullptr;
   savedBackBuffer.reset();
@@ -310,6 +315,8 @@ bool CBaseD3D::ReleaseForReset(const std::vector<CRestore*>& restorables) {
 }
 
 bool CBaseD3D::RestoreAfterReset(const std::vector<CRestore*>& restorables, const std::function<bool()>& afterReset) {
+  frameInvalid_ = true;
+  ++contentGeneration;
   if (!CreateDefaultResources()) return false;
   if (!RestoreFileTextures()) return false;
   for (CRestore* r : ownRestorables)
@@ -350,10 +357,58 @@ bool CBaseD3D::RunFrame(HWND window, const FrameHooks& hooks) {
     if (device->TestCooperativeLevel() == D3DERR_DEVICENOTRESET && !recover()) return false;
   }
 
-  if (state == DeviceState::Failed) return false;
-  if (state == DeviceState::Lost) return true;
+  if (state == DeviceState::Failed) {
+    frameInvalid_ = true;
+    return false;
+  }
+  if (state == DeviceState::Lost) {
+    frameInvalid_ = true;
+    return true;
+  }
   if (hooks.update && !hooks.update()) return false;
-  BeginFrame();
-  if (hooks.draw && !hooks.draw()) return false;
-  return EndFrame();
+  std::optional<RECT> partial;
+  if (hooks.skipUnchanged && hooks.draw) {
+    tav::CFrameProbe frame;
+    probe = &frame;
+    const bool probed = hooks.draw();
+    probe = nullptr;
+    if (!probed) return false;
+    frame.AddFrameValue(contentGeneration);
+    frame.AddFrameValue(present.BackBufferWidth);
+    frame.AddFrameValue(present.BackBufferHeight);
+    frame.AddFrameValue(present.Windowed);
+    if (!frameInvalid_ && frame.Value() == lastFrame_) {
+      ++framesSkipped_;
+      return true;
+    }
+    // A frame in which a few draws changed is drawn again only in their box
+    // (the back buffer keeps the rest of the last frame).
+    tav::ProbedDraw box;
+    const float width = float(present.BackBufferWidth), height = float(present.BackBufferHeight);
+    if (!frameInvalid_ && frame.Header() == lastHeader_ && tav::ChangedBox(lastDraws_, frame.draws, 2, box)) {
+      const RECT area{int32_t(std::max(0.0f, std::floor(box.left))), int32_t(std::max(0.0f, std::floor(box.top))),
+                      int32_t(std::min(width, std::ceil(box.right))), int32_t(std::min(height, std::ceil(box.bottom)))};
+      const float covered = float(area.right - area.left) * float(area.bottom - area.top);
+      if (area.right > area.left && area.bottom > area.top && covered < width * height / 2) partial = area;
+    }
+    lastFrame_ = frame.Value();
+    lastHeader_ = frame.Header();
+    lastDraws_ = std::move(frame.draws);
+  }
+  frameInvalid_ = false;
+  BeginFrame(partial ? &*partial : nullptr);
+  if (partial) {
+    device->SetScissorRect(&*partial);
+    device->SetRenderState(D3DRS_SCISSORTESTENABLE, 1);
+    ++framesPartial_;
+  }
+  const bool drawn = !hooks.draw || hooks.draw();
+  if (partial) device->SetRenderState(D3DRS_SCISSORTESTENABLE, 0);
+  if (!drawn) {
+    frameInvalid_ = true;
+    return false;
+  }
+  const bool presented = EndFrame();
+  if (!presented || state != DeviceState::Ok) frameInvalid_ = true;
+  return presented;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gfx/FrameProbe.h"
 #include "gfx/NamedStore.h"
 #include "gfx/Restore.h"
 #include "platform/gpu/D3D9.h"
@@ -70,6 +71,10 @@ class CBaseD3D {
     std::function<bool()> afterReset;
     std::function<bool()> update;
     std::function<bool()> draw;
+    // Whether `draw` draws only through quads, so that a probe can tell a
+    // frame that looks like the one on screen; such a frame is then neither
+    // drawn nor presented.
+    bool skipUnchanged = false;
   };
 
   CBaseD3D() = default;
@@ -84,7 +89,8 @@ class CBaseD3D {
   // False when the thread could not run; step failures leave `active` false.
   bool QueryDebugRuntime(bool& active);
 
-  void BeginFrame();
+  // Clears the whole target, or only `area` when given.
+  void BeginFrame(const RECT* area = nullptr);
   // False only when the device has failed for good.
   bool EndFrame();
 
@@ -149,7 +155,23 @@ class CBaseD3D {
   std::vector<CRestore*> ownRestorables;
   tav::DrawStateRecord drawState;
 
+  // Set while a frame is being probed rather than drawn (FrameProbe.h).
+  tav::CFrameProbe* probe = nullptr;
+  // Raised whenever a texture's contents may have changed under the same
+  // object, and folded into every probe.
+  uint64_t contentGeneration = 0;
+  // The next frame is drawn and presented even if it looks unchanged (the
+  // window was uncovered, the device was reset, a present failed).
+  void InvalidateFrame() { frameInvalid_ = true; }
+  uint64_t FramesSkipped() const { return framesSkipped_; }
+  uint64_t FramesDrawnInPart() const { return framesPartial_; }
+
  private:
+  bool frameInvalid_ = true;
+  uint64_t lastFrame_ = 0, lastHeader_ = 0;
+  std::vector<tav::ProbedDraw> lastDraws_;
+  uint64_t framesSkipped_ = 0, framesPartial_ = 0;
+
   bool CreateWithLadder(HWND window, bool windowed, DWORD flags);
   bool RoundTextureSize(UINT& width, UINT& height, tav::TextureSize& size, DWORD& filter) const;
   // `wanted` when the device renders into it, else the first usable fallback.

@@ -1,5 +1,7 @@
 // Drawing a quad's snapshot: binds only what differs from the device's record
 // of the last draw, then one user-pointer draw of two triangles.
+#include <algorithm>
+
 #include "core/ErrorLog.h"
 #include "gfx/BaseD3D.h"
 #include "gfx/Quad.h"
@@ -41,6 +43,26 @@ bool DrawTriangles(IDirect3DDevice9* device, const uint16_t* indices, const void
 
 bool CQuad::Draw() {
   if (!device || !device->Device()) return false;
+  if (device->probe) {
+    // What this draw would show, instead of drawing it.
+    CFrameProbe& probe = *device->probe;
+    probe.AddValue(corners);
+    probe.AddValue(snapshot.uvs);
+    probe.AddValue(snapshot.colours);
+    probe.Add(snapshot.textureName.data(), snapshot.textureName.size() * sizeof(wchar_t));
+    probe.AddValue(device->GetTexture(snapshot.textureName));
+    probe.Add(pixelShaderName.data(), pixelShaderName.size() * sizeof(wchar_t));
+    probe.AddValue(useShaders);
+    float left = corners[0].x, top = corners[0].y, right = left, bottom = top;
+    for (const QuadPoint& c : corners) {
+      left = std::min(left, c.x);
+      top = std::min(top, c.y);
+      right = std::max(right, c.x);
+      bottom = std::max(bottom, c.y);
+    }
+    probe.EndDraw(left, top, right, bottom);
+    return true;
+  }
   IDirect3DDevice9* d3dDevice = device->Device();
   DrawStateRecord& record = device->drawState;
   if (record.textureName != snapshot.textureName) {

@@ -185,6 +185,8 @@ IDirect3DTexture9* CBaseD3D::GetTexture(const std::wstring& name) {
 const tav::TextureSize* CBaseD3D::GetTextureSize(const std::wstring& name) const { return textureSizes.Find(name); }
 
 bool CBaseD3D::EraseTexture(const std::wstring& name) {
+  // A texture made later at the same address must not pass for this one.
+  ++contentGeneration;
   restoreRecords.Erase(name);
   if (!textureSizes.Erase(name)) return false;
   // The device keeps its own reference to the bound texture: left bound, a

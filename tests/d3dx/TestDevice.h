@@ -126,6 +126,7 @@ class TestDevice : public IDirect3DDevice9 {
   HRESULT Clear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) override { return kUnused; }
   HRESULT SetViewport(const D3DVIEWPORT9*) override { return kUnused; }
   HRESULT GetViewport(D3DVIEWPORT9*) override { return kUnused; }
+  HRESULT SetScissorRect(const RECT*) override { return kUnused; }
   HRESULT SetRenderState(D3DRENDERSTATETYPE, DWORD) override { return kUnused; }
   HRESULT GetRenderState(D3DRENDERSTATETYPE, DWORD*) override { return kUnused; }
   HRESULT SetTexture(DWORD, IDirect3DBaseTexture9*) override { return kUnused; }

@@ -363,6 +363,13 @@ class FakeDevice final : public RefCounted<IDirect3DDevice9Ex> {
     *viewport = viewport_;
     return S_OK;
   }
+  HRESULT SetScissorRect(const RECT* rect) override {
+    if (!rect) return D3DERR_INVALIDCALL;
+    if (state_->recording)
+      state_->Record("SetScissorRect " + std::to_string(rect->left) + " " + std::to_string(rect->top) + " " +
+                     std::to_string(rect->right) + " " + std::to_string(rect->bottom));
+    return S_OK;
+  }
   HRESULT SetRenderState(D3DRENDERSTATETYPE s, DWORD v) override {
     state_->renderStates[s] = v;
     return S_OK;

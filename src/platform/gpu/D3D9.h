@@ -82,6 +82,8 @@ class IDirect3DDevice9 : public IUnknown {
   virtual HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD stencil) = 0;
   virtual HRESULT SetViewport(const D3DVIEWPORT9* viewport) = 0;
   virtual HRESULT GetViewport(D3DVIEWPORT9* viewport) = 0;
+  // Draws touch only this rectangle of the target while D3DRS_SCISSORTESTENABLE is set.
+  virtual HRESULT SetScissorRect(const RECT* rect) = 0;
 
   virtual HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) = 0;
   virtual HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) = 0;

@@ -1,5 +1,6 @@
 #pragma once
 // A manual-reset event: Set wakes every waiter and stays set until Reset.
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -27,6 +28,11 @@ class Event {
   void Wait() {
     std::unique_lock hold(lock_);
     wake_.wait(hold, [this] { return set_; });
+  }
+  // Waits until set, or `ms` milliseconds at most; true when set.
+  bool WaitFor(unsigned ms) {
+    std::unique_lock hold(lock_);
+    return wake_.wait_for(hold, std::chrono::milliseconds(ms), [this] { return set_; });
   }
 
  private:

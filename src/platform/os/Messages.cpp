@@ -96,6 +96,10 @@ void TranslateSdlEvent(const SDL_Event& event) {
       HWND window = detail::FromSdlId(event.window.windowID);
       if (!window) break;
       if (event.window.event == SDL_WINDOWEVENT_CLOSE) Append(window, WM_CLOSE, 0, 0);
+      // Uncovered, shown again or resized: what is on screen must be drawn again.
+      if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SHOWN ||
+          event.window.event == SDL_WINDOWEVENT_RESTORED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        Append(window, WM_PAINT, 0, 0);
       if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) Activation(window, true);
       if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) Activation(window, false);
       break;

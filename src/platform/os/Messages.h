@@ -8,6 +8,7 @@
 //   mouse wheel                                    -> WM_MOUSEWHEEL, wParam high word = notches * 120
 //                                                    (signed), lParam = cursor in screen coordinates
 //   key down / up while Alt is held, Alt, F10     -> WM_SYSKEYDOWN / WM_SYSKEYUP with the virtual key
+//   window uncovered, shown, restored or resized  -> WM_PAINT
 // The minimised state is not reported in WM_ACTIVATE (its high word is 0).
 #include "platform/os/WinTypes.h"
 

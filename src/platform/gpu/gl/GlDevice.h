@@ -69,6 +69,7 @@ class GlDevice final : public RefCounted<IDirect3DDevice9Ex> {
   HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD stencil) override;
   HRESULT SetViewport(const D3DVIEWPORT9* viewport) override;
   HRESULT GetViewport(D3DVIEWPORT9* viewport) override;
+  HRESULT SetScissorRect(const RECT* rect) override;
 
   HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
   HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
@@ -147,6 +148,7 @@ class GlDevice final : public RefCounted<IDirect3DDevice9Ex> {
   DWORD samplerStates_[kSamplers][kSamplerStates] = {};
   DWORD stageStates_[kFixedStages][kStageStates] = {};
   D3DVIEWPORT9 viewport_{};
+  RECT scissor_{};
 
   GLuint drawFbo_ = 0;
   GLuint presentFbo_ = 0;

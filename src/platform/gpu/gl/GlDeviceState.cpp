@@ -253,10 +253,23 @@ HRESULT GlDevice::SetPixelShader(IDirect3DPixelShader9* shader) {
   return S_OK;
 }
 
+HRESULT GlDevice::SetScissorRect(const RECT* rect) {
+  if (!rect || rect->left > rect->right || rect->top > rect->bottom) return D3DERR_INVALIDCALL;
+  scissor_ = *rect;
+  return S_OK;
+}
+
 void GlDevice::ApplyDrawState() {
   glViewport(GLint(viewport_.X), GLint(viewport_.Y), GLsizei(viewport_.Width), GLsizei(viewport_.Height));
   glDepthRangef(viewport_.MinZ, viewport_.MaxZ);
-  glDisable(GL_SCISSOR_TEST);
+  if (renderStates_[D3DRS_SCISSORTESTENABLE]) {
+    // Rows are stored top first, so Direct3D's rectangle is OpenGL's as it is.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(GLint(scissor_.left), GLint(scissor_.top), GLsizei(scissor_.right - scissor_.left),
+              GLsizei(scissor_.bottom - scissor_.top));
+  } else {
+    glDisable(GL_SCISSOR_TEST);
+  }
   glDisable(GL_STENCIL_TEST);
   bool alpha = !TargetHasNoAlpha();
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, alpha ? GL_TRUE : GL_FALSE);
