@@ -65,10 +65,11 @@ TEST_F(OsMessages, SdlEventsBecomeWindowMessagesInTheOrderTheyHappened) {
   PushWheel(1);
   PushWheel(-2);
   PushWheel(1, true);  // "natural" scrolling reports the other direction
-  PushWindowEvent(SDL_WINDOWEVENT_EXPOSED);  // nothing the engine handles
+  PushWindowEvent(SDL_WINDOWEVENT_EXPOSED);  // uncovered: drawn again
+  PushWindowEvent(SDL_WINDOWEVENT_MOVED);    // nothing the engine handles
 
   std::vector<MSG> messages = DrainMessages();
-  ASSERT_EQ(messages.size(), 6u);
+  ASSERT_EQ(messages.size(), 7u);
   for (const MSG& m : messages) EXPECT_EQ(m.hwnd, window_);
   EXPECT_EQ(messages[0].message, WM_CLOSE);
   EXPECT_EQ(messages[1].message, WM_ACTIVATE);
@@ -80,6 +81,7 @@ TEST_F(OsMessages, SdlEventsBecomeWindowMessagesInTheOrderTheyHappened) {
   EXPECT_EQ(LOWORD(messages[3].wParam), 0);
   EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(messages[4].wParam), -240);
   EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(messages[5].wParam), -120);
+  EXPECT_EQ(messages[6].message, WM_PAINT);
 }
 
 TEST_F(OsMessages, KeysReachTheProcedureOnlyAsSystemKeys) {
