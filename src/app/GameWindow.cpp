@@ -48,6 +48,8 @@ LRESULT GameWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   return os::DefWindowProcW(window, message, wParam, lParam);
 }
 
+void ShowWaitCursor(bool wait) { os::SetCursor(os::LoadCursorW(nullptr, wait ? IDC_WAIT : IDC_ARROW)); }
+
 namespace {
 
 // Outer size and centred position of a window of the given client size.

@@ -24,6 +24,8 @@ bool CreateGameWindow(HICON smallIcon, const std::wstring& title, CGame& game, i
 
 // Switches between window and full screen.
 bool ApplyWindowMode(CGame& game);
+// The wait cursor while something slow runs, the arrow again after.
+void ShowWaitCursor(bool wait);
 
 // Drains messages, runs one frame, sleeps 1 ms; returns WM_QUIT's code.
 int RunMessageLoop(CGame& game);

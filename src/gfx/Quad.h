@@ -81,6 +81,10 @@ class CQuad : public _CQuad {
   void FitToTexture() override;
 
   void SetTextureName(const std::wstring& name);
+  // Shows image `name`, fitting the quad to it, unless it shows it already.
+  void ShowImage(const std::wstring& name) {
+    if (textureName != name) SetTextureName(name);
+  }
   void SetMatrix(const float values[16]);
   QuadCorners GetCorners() const { return corners; }
   // Inclusive test against the corners' bounds taken per side; exact for an

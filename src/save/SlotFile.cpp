@@ -19,9 +19,11 @@ void AppendUtf16(std::u16string& out, wchar_t c) {
   }
 }
 
-std::wstring FromUtf16(const std::u16string& units) {
+}  // namespace
+
+std::wstring SlotLabelText(const std::u16string& units) {
   std::wstring text;
-  for (size_t i = 0; i < units.size(); ++i) {
+  for (size_t i = 0; i < units.size() && units[i] != 0; ++i) {
     const uint32_t u = units[i];
     if (u >= 0xD800 && u < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
       text.push_back(wchar_t(0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00)));
@@ -32,8 +34,6 @@ std::wstring FromUtf16(const std::u16string& units) {
   }
   return text;
 }
-
-}  // namespace
 
 std::wstring SlotFileName(const std::wstring& prefix, const std::wstring& actionText) {
   return prefix + L"Save" + actionText + L".dat";
@@ -95,14 +95,13 @@ bool DecodeSlotLabel(std::string_view bytes, std::wstring& label) {
   if (!in.Int32(story) || !in.Int32(count) || count < 0 || !in.Skip(size_t(count) * 4) || !in.Int32(units) ||
       units < 0 || size_t(units) * 2 > in.Remaining())
     return false;
-  std::u16string text;
-  for (int32_t i = 0; i < units; ++i) {
-    uint16_t unit = 0;
-    in.Unit(unit);
-    if (unit == 0) break;
-    text.push_back(char16_t(unit));
+  std::u16string text(size_t(units), u'\0');
+  for (char16_t& unit : text) {
+    uint16_t read = 0;
+    in.Unit(read);
+    unit = char16_t(read);
   }
-  label = FromUtf16(text);
+  label = SlotLabelText(text);
   return true;
 }
 

@@ -25,6 +25,8 @@ int32_t SlotNumber(const std::wstring& actionText);
 // "HH:MM YYYY/MM/DD " and the scene's text, cut to `units` - 1 UTF-16 code
 // units and padded with zero units to `units`.
 std::u16string MakeSlotLabel(const std::tm& local, const std::wstring& sceneText, size_t units);
+// A label's text: its units up to the first zero.
+std::wstring SlotLabelText(const std::u16string& units);
 
 std::string EncodeSlot(int32_t storyScene, const std::vector<int32_t>& visited, const std::u16string& label);
 // The story scene and the visited scenes. False when the header is short or

@@ -22,7 +22,7 @@ void CButtons::ShowStateImages(const SceneData& scene, EntryQuads& quads, const 
   for (size_t i = 0; i < scene.images.size() && i < quads.size(); ++i) {
     const ImageEntry& entry = scene.images[i];
     CQuad& quad = *quads[i];
-    if (quad.textureName != entry.image) quad.SetTextureName(entry.image);
+    quad.ShowImage(entry.image);
     if (!HasOnImage(entry)) continue;
     bool on = false;
     switch (Action(entry.actionCode)) {

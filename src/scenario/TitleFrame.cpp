@@ -96,13 +96,13 @@ void CTitle::UpdateQuads() {
 }
 
 void CTitle::SwitchDisplayMode() {
-  tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_WAIT));
+  tav::ShowWaitCursor(true);
   // A switch that fails has logged why and left the device in whichever mode
   // it could keep (or failed, which ends the game at the next frame); the
   // scale factors follow the back buffer either way.
   tav::ApplyWindowMode(game);
   LayOut();
-  tav::os::SetCursor(tav::os::LoadCursorW(nullptr, IDC_ARROW));
+  tav::ShowWaitCursor(false);
 }
 
 void CTitle::HandleKeys() {

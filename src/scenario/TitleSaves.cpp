@@ -32,8 +32,6 @@ int32_t KnobOf(const tav::ImageEntry& entry) {
   }
 }
 
-void WaitCursor(bool wait) { tav::os::SetCursor(tav::os::LoadCursorW(nullptr, wait ? IDC_WAIT : IDC_ARROW)); }
-
 }  // namespace
 
 int32_t CTitle::StoryScene() const {
@@ -46,19 +44,19 @@ void CTitle::SaveSlot(size_t index) {
   std::wstring text;
   if (story >= 0 && size_t(story) < scenes.size())
     for (const tav::MessageRow& row : scenes[size_t(story)].messageRows) text += row.text;
-  WaitCursor(true);
+  tav::ShowWaitCursor(true);
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
   slots.Save(scenes[size_t(current)].images[index], story, backlog.VisitedScenes(), text, local);
-  WaitCursor(false);
+  tav::ShowWaitCursor(false);
 }
 
 void CTitle::LoadSlot(size_t index) {
   tav::SlotContents slot;
   if (!slots.Read(scenes[size_t(current)].images[index], int32_t(scenes.size()), slot)) return;
   if (game.window) tav::os::SetWindowTextW(game.window, L"Now Loading .");
-  WaitCursor(true);
+  tav::ShowWaitCursor(true);
   backlog.ClearList();
   backlog.Clear(scenes);
   callEnd = -1;
@@ -70,7 +68,7 @@ void CTitle::LoadSlot(size_t index) {
     if (game.window) tav::os::SetWindowTextW(game.window, caption.str().c_str());
   }
   channels.StopAll();
-  WaitCursor(false);
+  tav::ShowWaitCursor(false);
   if (game.window) tav::os::SetWindowTextW(game.window, config.gameTitle.c_str());
   pending = slot.storyScene;
   LeaveScene();
@@ -173,6 +171,6 @@ void CTitle::ShowDraggedKnob() {
     if (entry.actionCode != dragged.actionCode || entry.thirdImage.empty()) continue;
     if (tav::Action(entry.actionCode) == tav::Action::VolumeSlider && entry.actionValue != dragged.actionValue)
       continue;
-    if (quads[i]->textureName != entry.thirdImage) quads[i]->SetTextureName(entry.thirdImage);
+    quads[i]->ShowImage(entry.thirdImage);
   }
 }

@@ -10,6 +10,7 @@
 #include "res/Stores.h"
 #include "scenario/ScenarioLoader.h"
 #include "scenario/Title.h"
+#include "ui/SkinName.h"
 
 namespace tav {
 namespace {
@@ -34,7 +35,7 @@ bool SetUpTitle(CTitle& title) {
     if (game.window) os::SetWindowTextW(game.window, L"Now Loading ..");
     title.current = config.firstScene;
     // A skin missing from the archive is no error: its quads show nothing.
-    for (const wchar_t* skin : kSkins) game.LoadTexture(std::wstring(L"Default\\") + skin + L".dds");
+    for (const wchar_t* skin : kSkins) game.LoadTexture(SkinName(skin));
     title.quit.Attach(&game.device, float(config.screenWidth), float(config.screenHeight));
     title.message.AttachSkins();
     title.backlogScreen.Attach(&game.device, config.screenWidth, config.screenHeight);

@@ -4,6 +4,7 @@
 
 #include "app/Config.h"
 #include "audio/SoundCommands.h"
+#include "ui/SkinName.h"
 
 namespace tav {
 namespace {
@@ -14,14 +15,6 @@ constexpr D3DCOLOR kBeforeUse = 0x64FFFFFF;  // the arrows until the first frame
 constexpr D3DCOLOR kShade = 0xAA000000;
 constexpr D3DCOLOR kLit = 0xFFFFCC00;        // the block under the cursor
 constexpr float kBar = 16;                   // the scroll bar's width and arrows' height
-
-std::wstring Skin(const wchar_t* family, int state) {
-  return std::wstring(L"Default\\") + family + std::to_wstring(state) + L".dds";
-}
-
-void Show(CQuad& quad, const std::wstring& image) {
-  if (quad.textureName != image) quad.SetTextureName(image);
-}
 
 void Colour(const QuadList& quads, D3DCOLOR colour) {
   for (const auto& quad : quads) quad->colours.fill(colour);
@@ -52,17 +45,17 @@ void CBacklogScreen::Attach(CBaseD3D* d3d, int32_t width, int32_t height) {
   width_ = width;
   height_ = height;
   const float w = float(width), h = float(height);
-  pageLeft.Attach(Skin(L"l", 1), d3d);
+  pageLeft.Attach(SkinName(L"l", 1), d3d);
   pageLeft.translation = {w - 52, 0};
-  pageRight.Attach(Skin(L"r", 1), d3d);
+  pageRight.Attach(SkinName(L"r", 1), d3d);
   pageRight.translation = {w - 34, 0};
-  up.Attach(Skin(L"top", 1), d3d);
+  up.Attach(SkinName(L"top", 1), d3d);
   up.translation = {w - kBar, 0};
-  down.Attach(Skin(L"btm", 1), d3d);
+  down.Attach(SkinName(L"btm", 1), d3d);
   down.translation = {w - kBar, h - kBar};
   track.Attach(L"Default\\s0.dds", d3d);
   track.translation = {w - kBar, kBar};
-  thumb.Attach(Skin(L"s", 1), d3d);
+  thumb.Attach(SkinName(L"s", 1), d3d);
   // The shade covers the configured screen whatever the back buffer's size.
   shade.Attach(L"DefaultTex", d3d);
   shade.localCorners = {{{0, 0}, {w, 0}, {0, h}, {w, h}}};
@@ -123,33 +116,39 @@ void CBacklogScreen::Scroll(CBacklog& backlog, int32_t rows) {
 void CBacklogScreen::Hover(BacklogPage& page, const BacklogFrameInput& in) {
   hoveredVoice_ = hoveredBack_ = -1;
   const int32_t held = press_.Held();
+  // The voice buttons and the back buttons behave alike, each beside its row
+  // and lighting its block; back buttons wait while a call runs.
+  struct Side {
+    QuadList& buttons;
+    const std::vector<int32_t>& rows;
+    const std::vector<int32_t>& scenes;
+    const wchar_t* family;
+    int32_t kind;
+    int32_t& hovered;
+    bool usable;
+  };
+  const Side sides[] = {{page.voiceButtons, page.voiceRows, page.voiceScenes, L"v", kVoice, hoveredVoice_, true},
+                        {page.backButtons, page.backRows, page.blockScenes, L"b", kBack, hoveredBack_,
+                         !in.callRunning}};
   // Every button back to normal and every block unlit, but a held press
   // keeps its picture.
-  for (size_t v = 0; v < page.voiceButtons.size(); ++v) {
-    if (page.voiceRows[v] < page.topRow || held == kVoice) continue;
-    Show(*page.voiceButtons[v], Skin(L"v", 1));
-    Colour(page.blockRows[page.voiceScenes[v]], kUsable);
-  }
-  for (size_t b = 0; b < page.backButtons.size(); ++b) {
-    if (page.backRows[b] < page.topRow || held == kBack) continue;
-    Show(*page.backButtons[b], Skin(L"b", 1));
-    Colour(page.blockRows[page.blockScenes[b]], kUsable);
-  }
+  for (const Side& side : sides)
+    for (size_t i = 0; i < side.buttons.size(); ++i) {
+      if (side.rows[i] < page.topRow || held == side.kind) continue;
+      side.buttons[i]->ShowImage(SkinName(side.family, 1));
+      Colour(page.blockRows[side.scenes[i]], kUsable);
+    }
   if (!in.active) return;
-  for (size_t v = 0; v < page.voiceButtons.size(); ++v) {
-    if (page.voiceRows[v] < page.topRow || !Inside(*page.voiceButtons[v], in)) continue;
-    if (!(held == kVoice && pressedButton_ == int32_t(v))) Show(*page.voiceButtons[v], Skin(L"v", 2));
-    Colour(page.blockRows[page.voiceScenes[v]], kLit);
-    hoveredVoice_ = int32_t(v);
-    return;
-  }
-  if (in.callRunning) return;
-  for (size_t b = 0; b < page.backButtons.size(); ++b) {
-    if (page.backRows[b] < page.topRow || !Inside(*page.backButtons[b], in)) continue;
-    if (!(held == kBack && pressedButton_ == int32_t(b))) Show(*page.backButtons[b], Skin(L"b", 2));
-    Colour(page.blockRows[page.blockScenes[b]], kLit);
-    hoveredBack_ = int32_t(b);
-    return;
+  // The first button under the cursor lights its block.
+  for (const Side& side : sides) {
+    if (!side.usable) return;
+    for (size_t i = 0; i < side.buttons.size(); ++i) {
+      if (side.rows[i] < page.topRow || !Inside(*side.buttons[i], in)) continue;
+      if (!(held == side.kind && pressedButton_ == int32_t(i))) side.buttons[i]->ShowImage(SkinName(side.family, 2));
+      Colour(page.blockRows[side.scenes[i]], kLit);
+      side.hovered = int32_t(i);
+      return;
+    }
   }
 }
 
@@ -171,7 +170,7 @@ void CBacklogScreen::ShowArrows(const CBacklog& backlog, const BacklogFrameInput
   for (const Part& part : parts) {
     if (part.press != -1 && held == part.press) continue;
     const bool over = in.active && part.usable && Inside(part.quad, in);
-    Show(part.quad, Skin(part.family, over ? 2 : 1));
+    part.quad.ShowImage(SkinName(part.family, over ? 2 : 1));
   }
   // A new picture fits the quad to its size: the thumb takes its length back.
   PlaceThumb(backlog);
@@ -227,7 +226,7 @@ void CBacklogScreen::TakePresses(CBacklog& backlog, KeyTable& keys, const Backlo
   const bool repeat = RepeatGate(*keys[kKeyLeftButton], in.now);
   auto begin = [&](CQuad& quad, const wchar_t* family, int32_t kind, int32_t button) {
     if (press_.Held() != -1) return;
-    Show(quad, Skin(family, 3));
+    quad.ShowImage(SkinName(family, 3));
     pressedButton_ = button;
     press_.Press(kind, in.now);
   };
@@ -264,7 +263,7 @@ void CBacklogScreen::Drag(CBacklog& backlog, KeyTable& keys, const BacklogFrameI
     dragging_ = false;
     return;
   }
-  Show(thumb, Skin(L"s", 3));
+  thumb.ShowImage(SkinName(L"s", 3));
   PlaceThumb(backlog);
   BacklogPage& page = backlog.ViewPage();
   const int32_t last = backlog.MaxTopRow(page);

@@ -4,6 +4,7 @@
 
 #include "app/Game.h"
 #include "core/ErrorLog.h"
+#include "ui/SkinName.h"
 
 namespace tav {
 namespace {
@@ -54,7 +55,7 @@ void CEditPanel::Attach(int32_t width, int32_t height) {
   strip.colours.fill(kStripColour);
   strip.translation = {width_ - kStripWidth, 0};
   for (size_t b = 0; b < kButtons; ++b) {
-    buttons[b].Attach(std::wstring(L"Default\\") + kLooks[b].family + L"1.dds", &game_.device);
+    buttons[b].Attach(SkinName(kLooks[b].family, 1), &game_.device);
     Size(buttons[b], kLooks[b].width, kButtonHeight);
     buttons[b].translation = {width_ - kLooks[b].x, kLooks[b].y};
   }
@@ -70,7 +71,7 @@ bool CEditPanel::Covers(QuadPoint mouse) const {
 }
 
 void CEditPanel::Show(size_t button, int state) {
-  const std::wstring image = std::wstring(L"Default\\") + kLooks[button].family + std::to_wstring(state) + L".dds";
+  const std::wstring image = SkinName(kLooks[button].family, state);
   if (buttons[button].textureName == image) return;
   // A new picture fits the quad to its own size: the button keeps its own.
   buttons[button].SetTextureName(image);

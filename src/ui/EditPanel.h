@@ -67,6 +67,8 @@ class CEditPanel {
   int32_t NextScene();
   // The colour mode the scene is drawn in: back to normal while not playing.
   int32_t ColourMode();
+  // The mode the scene is shown in, without changing anything.
+  int32_t ModeShown() const { return playing_ ? colourMode_ : 0; }
 
   std::vector<int32_t> Scenes() const;
   std::vector<std::wstring> Labels() const;

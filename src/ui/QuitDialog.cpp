@@ -39,10 +39,6 @@ void CQuitDialog::Attach(CBaseD3D* d3d, float width, float height) {
   no.Update();
 }
 
-void CQuitDialog::Show(CQuad& quad, const wchar_t* image) {
-  if (quad.textureName != image) quad.SetTextureName(image);
-}
-
 bool CQuitDialog::Frame(HWND window, bool& closeRequested, QuadPoint scale, float mouseX, float mouseY, bool active,
                         bool pressEdge, uint32_t now) {
   if (!placed) {
@@ -73,10 +69,10 @@ bool CQuitDialog::Frame(HWND window, bool& closeRequested, QuadPoint scale, floa
   const bool overYes = active && yes.Contains(mouseX, mouseY, scale);
   const bool overNo = active && !overYes && no.Contains(mouseX, mouseY, scale);
   if (press.Held() == -1) {
-    Show(yes, overYes ? L"Default\\yes2.dds" : L"Default\\yes1.dds");
-    Show(no, overNo ? L"Default\\no2.dds" : L"Default\\no1.dds");
+    yes.ShowImage(overYes ? L"Default\\yes2.dds" : L"Default\\yes1.dds");
+    no.ShowImage(overNo ? L"Default\\no2.dds" : L"Default\\no1.dds");
     if (active && pressEdge && (overYes || overNo)) {
-      Show(overYes ? yes : no, overYes ? L"Default\\yes3.dds" : L"Default\\no3.dds");
+      (overYes ? yes : no).ShowImage(overYes ? L"Default\\yes3.dds" : L"Default\\no3.dds");
       press.Press(overYes ? kYes : kNo, now);
     }
   }
@@ -88,7 +84,7 @@ bool CQuitDialog::Frame(HWND window, bool& closeRequested, QuadPoint scale, floa
   } else if (due == kNo) {
     closeRequested = false;
     placed = glideDone = false;
-    Show(no, L"Default\\no1.dds");
+    no.ShowImage(L"Default\\no1.dds");
   }
   panel.Update();
   yes.Update();

@@ -35,7 +35,6 @@ class CQuitDialog {
 
  private:
   enum : int32_t { kYes, kNo };
-  void Show(CQuad& quad, const wchar_t* image);
 };
 
 }  // namespace tav

@@ -22,9 +22,7 @@ bool CSaveSlots::Save(const ImageEntry& entry, int32_t storyScene, const std::ve
   const std::u16string label = MakeSlotLabel(now, sceneText, size_t(config.charactersPerRow) + 9);
   if (!WriteUserFile(SlotFileName(config.filePrefix, entry.actionText), EncodeSlot(storyScene, visited, label)))
     return false;
-  std::wstring text;
-  DecodeSlotLabel(EncodeSlot(0, {}, label), text);
-  ShowLabel(entry, text);
+  ShowLabel(entry, SlotLabelText(label));
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/os/WindowCalls.h"
 #include "res/Stores.h"
 #include "support/PacBuilder.h"
+#include "ui/SkinName.h"
 
 namespace tavtest {
 namespace {
@@ -26,6 +27,10 @@ const wchar_t* CommandName(tav::SoundCommand c) {
   }
   return L"?";
 }
+
+// The overlays' button skins the fixture's archive holds.
+constexpr const char* kButtonFamilies[] = {"s",    "v",    "b",  "top", "btm", "l",  "r",  "eadd",
+                                           "edel", "eplay", "etop", "ebtm", "er", "en", "em", "es"};
 
 }  // namespace
 
@@ -49,9 +54,9 @@ void TitleFixture::SetUp() {
                                                  {"Res\\Default\\no2.dds", d3dxtest::SolidPngFile(120, 40, 255, 255, 200)},
                                                  {"Res\\Default\\no3.dds", d3dxtest::SolidPngFile(120, 40, 150, 150, 100)},
                                                  {"Res\\Default\\s0.dds", d3dxtest::SolidPngFile(16, 568, 90, 90, 90)}};
-  // The backlog screen's buttons: 16-pixel squares, each state its own shade.
-  for (const char* family : {"s", "v", "b", "top", "btm", "l", "r", "eadd", "edel", "eplay", "etop", "ebtm", "er", "en",
-                             "em", "es"})
+  // The backlog screen's and edit panel's buttons: 16-pixel squares, each
+  // state its own shade.
+  for (const char* family : kButtonFamilies)
     for (int state = 1; state <= 3; ++state)
       files.emplace_back(std::string("Res\\Default\\") + family + std::to_string(state) + ".dds",
                          d3dxtest::SolidPngFile(16, 16, uint8_t(60 * state), uint8_t(60 * state), 200));
@@ -114,13 +119,10 @@ void TitleFixture::Start(std::vector<tav::SceneData> scenes) {
                               L"Default\\yes3.dds", L"Default\\no1.dds", L"Default\\no2.dds", L"Default\\no3.dds"})
     game_->LoadTexture(skin);
   title_->quit.Attach(&game_->device, 800, 600);
-  for (const char* family : {"s0", "s1", "s2", "s3", "v1", "v2", "v3", "b1", "b2", "b3", "top1", "top2", "top3",
-                             "btm1", "btm2", "btm3", "l1", "l2", "l3", "r1", "r2", "r3"})
-    game_->LoadTexture(L"Default\\" + std::wstring(family, family + std::strlen(family)) + L".dds");
-  for (const char* family : {"eadd", "edel", "eplay", "etop", "ebtm", "er", "en", "em", "es"})
+  game_->LoadTexture(tav::SkinName(L"s0"));
+  for (const char* family : kButtonFamilies)
     for (int state = 1; state <= 3; ++state)
-      game_->LoadTexture(L"Default\\" + std::wstring(family, family + std::strlen(family)) + std::to_wstring(state) +
-                         L".dds");
+      game_->LoadTexture(tav::SkinName(std::wstring(family, family + std::strlen(family)), state));
   title_->backlogScreen.Attach(&game_->device, 800, 600);
   title_->panel.Attach(800, 600);
   ASSERT_TRUE(game_->RegisterScene(L"TITLE", title_));

@@ -4,6 +4,7 @@
 // Scenes are built in the test as tables, the way the parser leaves them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -46,6 +47,9 @@ class TitleFixture : public testing::Test {
 
   // Sounds commands seen, as "Play name", "Remove name", ...
   std::vector<std::wstring> sounds_;
+  bool Sent(const std::wstring& command) const {
+    return std::find(sounds_.begin(), sounds_.end(), command) != sounds_.end();
+  }
   TempDir dir_;
   std::filesystem::path saved_;
   tav::fake::FakeGpu gpu_;

@@ -34,9 +34,6 @@ class BacklogScreenTest : public TitleFixture {
   }
   tav::CBacklogScreen& Screen() { return title_->backlogScreen; }
   const tav::BacklogPage& ViewPage() { return title_->backlog.ViewPage(); }
-  bool Has(const std::wstring& command) {
-    return std::find(sounds_.begin(), sounds_.end(), command) != sounds_.end();
-  }
 };
 
 TEST_F(BacklogScreenTest, TheWheelOpensItOverTheStoryAndTheRightButtonClosesItAsItWas) {
@@ -184,7 +181,7 @@ TEST_F(BacklogScreenTest, AVoiceIsHeardAgainAndABackButtonReturnsToItsScene) {
   Click(633, 130);  // block 1's back button
   EXPECT_FALSE(Screen().IsOpen());
   EXPECT_EQ(title_->current, 1);
-  EXPECT_TRUE(Has(L"Remove v1.ogg"));  // the replayed voice stops
+  EXPECT_TRUE(Sent(L"Remove v1.ogg"));  // the replayed voice stops
   EXPECT_EQ(Screen().Voice(), L"");
   // The scene is there again, its text revealing, and plays on from there.
   EXPECT_EQ(title_->runtimes[1].entryQuads.size(), title_->scenes[1].images.size());

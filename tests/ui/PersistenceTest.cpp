@@ -40,9 +40,6 @@ class PersistenceTest : public TitleFixture {
     return s;
   }
   std::string File(const char* name) { return tavtest::ReadFileBytes(folder_ / name); }
-  bool Has(const std::wstring& command) {
-    return std::find(sounds_.begin(), sounds_.end(), command) != sounds_.end();
-  }
   std::filesystem::path folder_;
 };
 
@@ -84,7 +81,7 @@ TEST_F(PersistenceTest, ASaveKeepsTheSceneBeingReadAndALoadGoesOnThereWithItsBac
   Click(150, 175);
   EXPECT_EQ(title_->current, 0);
   EXPECT_EQ(title_->backlog.VisitedScenes(), (std::vector<int32_t>{1}));
-  EXPECT_TRUE(Has(L"RemoveAll"));
+  EXPECT_TRUE(Sent(L"RemoveAll"));
 
   title_->pending = 3;
   title_->LeaveScene();
@@ -119,7 +116,7 @@ TEST_F(PersistenceTest, AKnobFollowsTheCursorWithinItsTrackAndSetsItsValueAtOnce
   Frame();
   EXPECT_EQ(title_->scenes[0].images[2].x, 125);
   EXPECT_FLOAT_EQ(title_->channels[tav::kSoundVoice].volume, 0.25f * tav::kMaximumVolume);
-  EXPECT_TRUE(Has(L"SetVolume v1.ogg"));  // the playing voice changes with the knob
+  EXPECT_TRUE(Sent(L"SetVolume v1.ogg"));  // the playing voice changes with the knob
   input_.MoveCursor(400, 310);
   Frame();
   EXPECT_EQ(title_->scenes[0].images[2].x, 200);

@@ -237,10 +237,7 @@ void WritePanel(JsonWriter& json, const DumpSource& source) {
   json.Key("listScroll").Int(panel.ListScroll());
   json.Key("playing").Bool(panel.Playing());
   json.Key("position").Int(panel.Position());
-  json.Key("colourMode").Int(title->runtimes.size() > size_t(title->current) &&
-                                     !title->runtimes[size_t(title->current)].entryQuads.empty()
-                                 ? title->runtimes[size_t(title->current)].entryQuads[0]->mode
-                                 : 0);
+  json.Key("colourMode").Int(panel.ModeShown());
   json.EndObject();
 }
 
