@@ -49,6 +49,10 @@ struct DrawStateRecord {
   std::wstring vertexShaderName;
   std::wstring pixelShaderName;
   DWORD fvf = 0;
+  // The texture filtering quads last set; linear is what the render states
+  // start with.
+  static constexpr int kLinearFilter = 0, kPointFilter = 1;
+  int filter = kLinearFilter;
   std::array<std::array<float, 16>, 3> matrices = {Identity(), Identity(), Identity()};
 
   static std::array<float, 16> Identity() { return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}; }

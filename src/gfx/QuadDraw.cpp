@@ -1,6 +1,7 @@
 // Drawing a quad's snapshot: binds only what differs from the device's record
 // of the last draw, then one user-pointer draw of two triangles.
 #include <algorithm>
+#include <cmath>
 
 #include "core/ErrorLog.h"
 #include "gfx/BaseD3D.h"
@@ -39,6 +40,24 @@ bool DrawTriangles(IDirect3DDevice9* device, const uint16_t* indices, const void
   return true;
 }
 
+bool Whole(float value) { return std::fabs(value - std::round(value)) < 1e-3f; }
+
+// Whether the quad shows its texels one to one on whole pixels, unrotated and
+// unscaled: every pixel centre then falls on a texel centre, where linear
+// filtering (of any mip-map level: the level is 0) gives the texel itself.
+bool TexelsOnPixels(const QuadCorners& corners, const QuadCorners& uvs, float textureWidth, float textureHeight) {
+  const bool square = corners[0].y == corners[1].y && corners[2].y == corners[3].y && corners[0].x == corners[2].x &&
+                      corners[1].x == corners[3].x && uvs[0].y == uvs[1].y && uvs[2].y == uvs[3].y &&
+                      uvs[0].x == uvs[2].x && uvs[1].x == uvs[3].x;
+  if (!square) return false;
+  const float width = corners[1].x - corners[0].x, height = corners[2].y - corners[0].y;
+  const float texelsAcross = (uvs[1].x - uvs[0].x) * textureWidth;
+  const float texelsDown = (uvs[2].y - uvs[0].y) * textureHeight;
+  return width > 0 && height > 0 && std::fabs(texelsAcross - width) < 1e-3f &&
+         std::fabs(texelsDown - height) < 1e-3f && Whole(corners[0].x) && Whole(corners[0].y) &&
+         Whole(uvs[0].x * textureWidth) && Whole(uvs[0].y * textureHeight);
+}
+
 }  // namespace
 
 bool CQuad::Draw() {
@@ -65,9 +84,22 @@ bool CQuad::Draw() {
   }
   IDirect3DDevice9* d3dDevice = device->Device();
   DrawStateRecord& record = device->drawState;
+  IDirect3DTexture9* texture = device->GetTexture(snapshot.textureName);
   if (record.textureName != snapshot.textureName) {
-    d3dDevice->SetTexture(0, device->GetTexture(snapshot.textureName));
+    d3dDevice->SetTexture(0, texture);
     record.textureName = snapshot.textureName;
+  }
+  // Point sampling where it gives the same pixels as linear filtering: it is
+  // much cheaper where the rasteriser runs on the CPU.
+  D3DSURFACE_DESC desc{};
+  const bool exact = texture && SUCCEEDED(texture->GetLevelDesc(0, &desc)) &&
+                     TexelsOnPixels(corners, snapshot.uvs, float(desc.Width), float(desc.Height));
+  const int filter = exact ? DrawStateRecord::kPointFilter : DrawStateRecord::kLinearFilter;
+  if (record.filter != filter) {
+    d3dDevice->SetSamplerState(0, D3DSAMP_MINFILTER, exact ? D3DTEXF_POINT : D3DTEXF_LINEAR);
+    d3dDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, exact ? D3DTEXF_POINT : D3DTEXF_LINEAR);
+    d3dDevice->SetSamplerState(0, D3DSAMP_MIPFILTER, exact ? D3DTEXF_NONE : D3DTEXF_LINEAR);
+    record.filter = filter;
   }
   static const uint16_t kIndices[6] = {0, 2, 1, 1, 2, 3};
   // A game without the quad shaders among its resources still shows its

@@ -45,6 +45,31 @@ TEST_F(QuadPixelsTest, ATextureAtAnIntegerPositionLandsTexelForTexelOnBothPaths)
   }
 }
 
+// Only a quad whose texels fall on whole pixels may be sampled by point; one
+// half a pixel off, or scaled, is still filtered, and the next exact quad is
+// exact again.
+TEST_F(QuadPixelsTest, QuadsOffTheTexelGridAreFilteredLinearly) {
+  CQuad off, scaled, exact;
+  for (CQuad* q : {&off, &scaled, &exact}) ASSERT_TRUE(q->Attach(L"Four", d3d_.get()));
+  off.translation = {10.5f, 7};
+  scaled.translation = {30, 4};
+  scaled.scale = {4, 4};
+  scaled.scaleCentre = {30, 4};
+  exact.translation = {50, 7};
+  for (CQuad* q : {&off, &scaled, &exact}) q->Update();
+  d3d_->BeginFrame();
+  for (CQuad* q : {&off, &scaled, &exact}) ASSERT_TRUE(q->Draw());
+  const std::vector<uint32_t> pixels = ReadBack();
+  ASSERT_TRUE(d3d_->EndFrame());
+  ASSERT_FALSE(pixels.empty());
+  // Halfway between the red and the green texel.
+  EXPECT_TRUE(Near(At(pixels, 11, 7), 0x80, 0x80, 0x00, 2)) << std::hex << At(pixels, 11, 7);
+  // Within the scaled red texel's block, the colour moves towards green.
+  EXPECT_NE(At(pixels, 33, 5), At(pixels, 31, 5));
+  EXPECT_EQ(At(pixels, 50, 7), 0xFF0000u);
+  EXPECT_EQ(At(pixels, 51, 8), 0xFFFFFFu);
+}
+
 TEST_F(QuadPixelsTest, AQuadMirroredInOneAxisIsCulledAndInBothIsDrawn) {
   struct Case {
     float sx, sy;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "gpu/GlTestSupport.h"
+#include "platform/gpu/DrawCounters.h"
 #include "platform/gpu/ShaderCode.h"
 #include "platform/gpu/gl/GlShaders.h"
 
@@ -40,6 +41,77 @@ TEST_F(GlDraw, PretransformedTexelsLandOnePixelEachWithTheFirstRowOnTop) {
   std::vector<uint32_t> pixels = ReadBackBuffer();
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) EXPECT_EQ(At(pixels, kWidth, x, y), kTexels[(y / 2) * 2 + x / 2]) << x << "," << y;
+}
+
+// Draws that share their state reach OpenGL as one draw and blend exactly as
+// the separate draws do; a texture changed between two draws, or a state
+// change, splits them; an identical frame uploads nothing again.
+TEST_F(GlDraw, BatchedDrawsKeepTheirOrderAndWhatEachSaw) {
+  Ref<IDirect3DTexture9> texture = MakeTexture(2, 2, D3DFMT_A8R8G8B8, kTexels, 4);
+  const uint32_t changed[4] = {0xFF808080, 0xFF808080, 0xFF808080, 0xFF808080};
+  auto fill = [&](const uint32_t (&texels)[4]) {
+    D3DLOCKED_RECT locked;
+    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), S_OK);
+    for (int y = 0; y < 2; ++y)
+      std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, &texels[y * 2], 8);
+    return texture->UnlockRect(0);
+  };
+  auto frame = [&](bool batched) {
+    EXPECT_TRUE(tav::gpu::SetDrawBatching(device_.Get(), batched));
+    EXPECT_EQ(device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 1), S_OK);
+    EXPECT_EQ(device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), S_OK);
+    EXPECT_EQ(device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA), S_OK);
+    EXPECT_EQ(device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE), S_OK);
+    EXPECT_EQ(device_->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE), S_OK);
+    EXPECT_EQ(fill(kTexels), S_OK);
+    EXPECT_EQ(device_->SetTexture(0, texture.Get()), S_OK);
+    EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, kBackground, 1.0f, 0), S_OK);
+    EXPECT_EQ(device_->BeginScene(), S_OK);
+    // Three overlapping half-transparent quads, then the texture changes
+    // under the same binding, then one more quad and a state change.
+    for (const Quad& q : {Quad{1.5f, 1.5f, 9.5f, 9.5f, 0x80FFFFFF}, Quad{5.5f, 3.5f, 13.5f, 11.5f, 0x80FF8000},
+                          Quad{3.5f, 7.5f, 11.5f, 15.5f, 0xC00080FF}}) {
+      std::vector<Vertex> v = Corners(q);
+      EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, kClockwise, D3DFMT_INDEX16, v.data(),
+                                                sizeof(Vertex)),
+                S_OK);
+    }
+    EXPECT_EQ(fill(changed), S_OK);
+    std::vector<Vertex> v = Corners({7.5f, 7.5f, 19.5f, 19.5f, 0x80FFFFFF});
+    EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, kClockwise, D3DFMT_INDEX16, v.data(),
+                                              sizeof(Vertex)),
+              S_OK);
+    EXPECT_EQ(device_->SetRenderState(D3DRS_ALPHABLENDENABLE, 0), S_OK);
+    v = Corners({17.5f, 17.5f, 23.5f, 23.5f, 0x80FFFFFF});
+    EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, kClockwise, D3DFMT_INDEX16, v.data(),
+                                              sizeof(Vertex)),
+              S_OK);
+    EXPECT_EQ(device_->EndScene(), S_OK);
+    std::vector<uint32_t> pixels = ReadBackBuffer();
+    EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+    return pixels;
+  };
+  auto counted = [&](bool batched, tav::gpu::DrawCounters& counters) {
+    tav::gpu::DrawCounters before, after;
+    EXPECT_TRUE(tav::gpu::ReadDrawCounters(device_.Get(), before));
+    std::vector<uint32_t> pixels = frame(batched);
+    EXPECT_TRUE(tav::gpu::ReadDrawCounters(device_.Get(), after));
+    counters = after - before;
+    return pixels;
+  };
+  tav::gpu::DrawCounters alone, first, again;
+  const std::vector<uint32_t> unbatched = counted(false, alone);
+  const std::vector<uint32_t> batched = counted(true, first);
+  EXPECT_EQ(batched, unbatched);
+  // The overlap of the first three shows the old texels, the fourth quad the new ones.
+  EXPECT_NE(At(batched, kWidth, 6, 6), At(batched, kWidth, 18, 18));
+  EXPECT_EQ(alone.drawCalls, 5u);
+  EXPECT_EQ(first.draws, 5u);
+  EXPECT_EQ(first.drawCalls, 3u);
+  EXPECT_EQ(counted(true, again), unbatched);
+  EXPECT_EQ(again.uploads, 0u);
+  EXPECT_LT(again.stateChanges, first.stateChanges);
+  EXPECT_LT(first.stateChanges, alone.stateChanges);
 }
 
 TEST_F(GlDraw, CullClockwiseRemovesQuadsMirroredInOneAxis) {

@@ -8,6 +8,11 @@
 namespace tav::gpu::gl {
 
 bool Core::MakeCurrent() const {
+  if (beforeOthers_ && context_) beforeOthers_();
+  return MakeCurrentForDevice();
+}
+
+bool Core::MakeCurrentForDevice() const {
   if (!context_) return false;
   SDL_Window* window = window_->Sdl();
   if (!window) return false;

@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <utility>
@@ -28,7 +29,14 @@ class Core {
   bool Alive() const { return context_ != nullptr; }
   // Makes the context current on the device window. False when the device is
   // gone or its window was destroyed: no OpenGL call may follow then.
+  // Resources call this before they touch OpenGL, so it first lets the device
+  // issue the draws it holds back and forget the OpenGL state it assumes:
+  // what a resource changes then comes after those draws, as it was called.
   bool MakeCurrent() const;
+  // The same for the device's own calls, which keep their draws batched.
+  bool MakeCurrentForDevice() const;
+  // What MakeCurrent runs first; empty to stop.
+  void SetBeforeOthers(std::function<void()> hook) { beforeOthers_ = std::move(hook); }
   HWND Window() const { return window_; }
   // Makes the context current on another window (present into another
   // window); false when it cannot be.
@@ -53,6 +61,8 @@ class Core {
   struct Program {
     unsigned name = 0;
     int posFixup = -1;  // location of the position-fixup uniform
+    // The fix-up last given to the uniform; a new link starts without one.
+    mutable float fixupWidth = 0, fixupHeight = 0;
   };
   using ProgramKey = std::pair<uint64_t, uint64_t>;
   std::map<ProgramKey, Program>& Programs() { return programs_; }
@@ -68,6 +78,7 @@ class Core {
  private:
   HWND window_;
   SDL_GLContext context_;
+  std::function<void()> beforeOthers_;
   std::vector<CoreResource*> resources_;
   int defaultPoolLive_ = 0;
   unsigned scratchFbo_ = 0;

@@ -72,14 +72,18 @@ HRESULT GlDevice::Init(const D3DPRESENT_PARAMETERS& params) {
   DrainGlErrors();
   glGenFramebuffers(1, &drawFbo_);
   glGenFramebuffers(1, &presentFbo_);
-  glGenVertexArrays(1, &vertexArray_);
-  glGenBuffers(1, &vertexBuffer_);
-  glGenBuffers(1, &indexBuffer_);
   glGenSamplers(kSamplers, samplers_);
   for (int i = 0; i < kSamplers; ++i) glBindSampler(GLuint(i), samplers_[i]);
-  glBindVertexArray(vertexArray_);
   if (FAILED(GlErrorResult())) return D3DERR_NOTAVAILABLE;
   if (FAILED(fixed_.Build())) return D3DERR_NOTAVAILABLE;
+  state_.Forget();
+  // Whatever a resource does to OpenGL comes after the draws asked for
+  // before it, and may change state the device assumes.
+  core_->SetBeforeOthers([this] {
+    if (flushing_) return;
+    Flush();
+    state_.Forget();
+  });
   try {
     backBuffer_ = new GlBackBuffer(core_, false);
   } catch (const std::bad_alloc&) {
@@ -115,12 +119,12 @@ GlDevice::~GlDevice() {
   ReleaseBindings();
   Unbind(backBuffer_);
   Unbind(autoDepth_);
-  if (core_->MakeCurrent()) {
+  core_->SetBeforeOthers(nullptr);
+  batch_.Clear();
+  if (core_->MakeCurrentForDevice()) {
     fixed_.Drop();
     glBindVertexArray(0);
-    glDeleteVertexArrays(1, &vertexArray_);
-    glDeleteBuffers(1, &vertexBuffer_);
-    glDeleteBuffers(1, &indexBuffer_);
+    buffers_.Drop();
     glDeleteSamplers(kSamplers, samplers_);
     glDeleteFramebuffers(1, &drawFbo_);
     glDeleteFramebuffers(1, &presentFbo_);
@@ -185,7 +189,11 @@ HRESULT GlDevice::DoReset(D3DPRESENT_PARAMETERS* params, bool modeRecord, const 
   D3DPRESENT_PARAMETERS used = *params;
   HRESULT hr = CheckPresentParams(used, params_.hDeviceWindow, ex_, modeRecord, fullscreenMode);
   if (FAILED(hr)) return hr;
-  if (!core_->MakeCurrent()) return D3DERR_INVALIDCALL;
+  // Draws asked for before the reset still reach the old back buffer.
+  Flush();
+  batchError_ = S_OK;
+  if (!core_->MakeCurrentForDevice()) return D3DERR_INVALIDCALL;
+  state_.Forget();
   // Reset unbinds everything; a failure after this point leaves the device
   // lost, to be reset again.
   ReleaseBindings();
@@ -226,7 +234,10 @@ HRESULT GlDevice::PresentEx(const RECT* source, const RECT* dest, HWND override,
 // A minimised window shows nothing, so nothing is copied; a hidden window is
 // presented as usual (tests draw into hidden windows).
 HRESULT GlDevice::DoPresent(const RECT* source, const RECT* dest, HWND override, bool& occluded) {
+  HRESULT drawn = FlushAndTakeError();
+  buffers_.NewFrame();
   if (lost_) return D3DERR_DEVICELOST;
+  if (FAILED(drawn)) return drawn;
   if ((source || dest) && params_.SwapEffect != D3DSWAPEFFECT_COPY) return D3DERR_INVALIDCALL;
   if (!core_->Alive() || !backBuffer_->ColourTexture()) return D3DERR_INVALIDCALL;
   os::Window* target = override ? override : params_.hDeviceWindow;
@@ -247,8 +258,9 @@ HRESULT GlDevice::DoPresent(const RECT* source, const RECT* dest, HWND override,
 
   SDL_Window* window = target->Sdl();
   bool elsewhere = target != core_->Window();
-  if (!(elsewhere ? core_->MakeCurrentOn(window) : core_->MakeCurrent())) return D3DERR_INVALIDCALL;
+  if (!(elsewhere ? core_->MakeCurrentOn(window) : core_->MakeCurrentForDevice())) return D3DERR_INVALIDCALL;
   DrainGlErrors();
+  state_.Forget();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFbo_);
   glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, backBuffer_->ColourTexture(), 0);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
@@ -262,7 +274,7 @@ HRESULT GlDevice::DoPresent(const RECT* source, const RECT* dest, HWND override,
                     height - to.bottom, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
   HRESULT hr = GlErrorResult();
   SDL_GL_SwapWindow(window);
-  if (elsewhere) core_->MakeCurrent();
+  if (elsewhere) core_->MakeCurrentForDevice();
   return hr;
 }
 

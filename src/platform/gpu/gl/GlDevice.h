@@ -10,10 +10,13 @@
 #include <memory>
 
 #include "platform/gpu/D3D9.h"
+#include "platform/gpu/DrawCounters.h"
 #include "platform/gpu/RefCounted.h"
 #include "platform/gpu/gl/GlCore.h"
+#include "platform/gpu/gl/GlDrawBatch.h"
 #include "platform/gpu/gl/GlFixedFunction.h"
 #include "platform/gpu/gl/GlProbe.h"
+#include "platform/gpu/gl/GlStateCache.h"
 
 namespace tav::gpu::gl {
 
@@ -42,6 +45,9 @@ class GlDevice final : public RefCounted<IDirect3DDevice9Ex> {
   // For tests: behaves from now on as a device whose display was taken away,
   // until Reset succeeds.
   void SimulateDeviceLost() { lost_ = true; }
+  DrawCounters Counters() const;
+  // Off: every draw goes to OpenGL at once with all of its state set again.
+  void SetBatching(bool on);
 
   HRESULT GetDirect3D(IDirect3D9** object) override;
   HRESULT TestCooperativeLevel() override;
@@ -116,6 +122,14 @@ class GlDevice final : public RefCounted<IDirect3DDevice9Ex> {
   void ApplySampler(int sampler);
   void ApplyDrawState();
   void ApplyTextures(bool fixedFunction);
+  // Sends the batched draws to OpenGL. Setters call it before a change; a
+  // failure is kept for the next draw, EndScene or Present to report.
+  void Flush();
+  // Flush, then the failure kept, if any (cleared).
+  HRESULT FlushAndTakeError();
+  HRESULT IssueBatch();
+  // The program, uniforms and vertex layout of the pending batch's draws.
+  HRESULT UseProgramFor(bool fixed, VertexLayout& layout);
   bool Owns(const Core* core) const { return core == core_.get(); }
 
   // GlDeviceDraw.cpp: the target of drawing.
@@ -154,11 +168,16 @@ class GlDevice final : public RefCounted<IDirect3DDevice9Ex> {
   GLuint presentFbo_ = 0;
   bool targetsDirty_ = true;
   bool targetsComplete_ = false;
-  GLuint vertexArray_ = 0;
-  GLuint vertexBuffer_ = 0;
-  GLuint indexBuffer_ = 0;
   GLuint samplers_[kSamplers] = {};
   FixedFunction fixed_;
+
+  StateCache state_;
+  DrawBatch batch_;
+  StreamBuffers buffers_;
+  bool batching_ = true;
+  bool flushing_ = false;
+  HRESULT batchError_ = S_OK;
+  DrawCounters counters_;
 };
 
 }  // namespace tav::gpu::gl

@@ -77,6 +77,7 @@ HRESULT GlDevice::SetRenderTarget(DWORD index, IDirect3DSurface9* surface) {
   if (index != 0 || !surface) return D3DERR_INVALIDCALL;
   GlSurface* gl = dynamic_cast<GlSurface*>(surface);
   if (!gl || !Owns(gl->OwnerCore()) || !gl->IsRenderTarget() || !gl->ColourTexture()) return D3DERR_INVALIDCALL;
+  Flush();
   Rebind(renderTarget_, gl);
   FullViewport();
   targetsDirty_ = true;
@@ -99,6 +100,7 @@ HRESULT GlDevice::SetDepthStencilSurface(IDirect3DSurface9* surface) {
     gl = dynamic_cast<GlSurface*>(surface);
     if (!gl || !Owns(gl->OwnerCore()) || !gl->IsDepthStencil() || !gl->DepthRenderbuffer()) return D3DERR_INVALIDCALL;
   }
+  if (gl != depthStencil_) Flush();
   Rebind(depthStencil_, gl);
   targetsDirty_ = true;
   return S_OK;
@@ -121,6 +123,7 @@ HRESULT GlDevice::SetViewport(const D3DVIEWPORT9* viewport) {
               uint64_t(v.Y) + v.Height <= target.Height;
   bool depthOk = v.MinZ >= 0.0f && v.MaxZ <= 1.0f && v.MinZ <= v.MaxZ;
   if (!fits || !depthOk) return D3DERR_INVALIDCALL;
+  if (std::memcmp(&viewport_, &v, sizeof v) != 0) Flush();
   viewport_ = v;
   return S_OK;
 }
@@ -133,7 +136,7 @@ HRESULT GlDevice::GetViewport(D3DVIEWPORT9* viewport) {
 
 bool GlDevice::BindTargets() {
   if (!renderTarget_ || !core_->Alive()) return false;
-  glBindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+  state_.BindFramebuffer(drawFbo_);
   if (targetsDirty_) {
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, renderTarget_->ColourTexture(),
                            renderTarget_->ColourLevel());
@@ -159,7 +162,7 @@ HRESULT GlDevice::BeginScene() {
 HRESULT GlDevice::EndScene() {
   if (!inScene_) return D3DERR_INVALIDCALL;
   inScene_ = false;
-  return S_OK;
+  return FlushAndTakeError();
 }
 
 HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD stencil) {
@@ -167,7 +170,8 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
   if (flags == 0 || (flags & ~kAll) || (count && !rects)) return D3DERR_INVALIDCALL;
   if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depthStencil_) return D3DERR_INVALIDCALL;
   if ((flags & D3DCLEAR_STENCIL) && !depthStencil_->HasStencil()) return D3DERR_INVALIDCALL;
-  if (!core_->MakeCurrent()) return D3DERR_INVALIDCALL;
+  Flush();
+  if (!core_->MakeCurrentForDevice()) return D3DERR_INVALIDCALL;
   DrainGlErrors();
   if (!BindTargets()) return D3DERR_INVALIDCALL;
 
@@ -177,15 +181,15 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
   if (flags & D3DCLEAR_STENCIL) bits |= GL_STENCIL_BUFFER_BIT;
   // Clearing ignores the write masks of drawing. A target without alpha keeps
   // alpha at one, so blending with destination alpha reads one.
-  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-  glDepthMask(GL_TRUE);
+  state_.ColourMask(true);
+  state_.DepthMask(true);
   glStencilMask(0xFF);
   float alpha = TargetHasNoAlpha() ? 1.0f : float(colour >> 24) / 255.0f;
   glClearColor(float((colour >> 16) & 0xFF) / 255.0f, float((colour >> 8) & 0xFF) / 255.0f,
                float(colour & 0xFF) / 255.0f, alpha);
   glClearDepth(std::clamp(double(z), 0.0, 1.0));
   glClearStencil(GLint(stencil & 0xFF));
-  glEnable(GL_SCISSOR_TEST);
+  state_.Enable(GL_SCISSOR_TEST, true);
   int64_t vx1 = viewport_.X, vy1 = viewport_.Y;
   int64_t vx2 = vx1 + viewport_.Width, vy2 = vy1 + viewport_.Height;
   auto clearArea = [&](int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
@@ -195,7 +199,7 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
     y2 = std::min(y2, vy2);
     if (x1 >= x2 || y1 >= y2) return;
     // Rows are stored top first, so Direct3D's rectangle is OpenGL's as it is.
-    glScissor(GLint(x1), GLint(y1), GLsizei(x2 - x1), GLsizei(y2 - y1));
+    state_.Scissor(GLint(x1), GLint(y1), GLsizei(x2 - x1), GLsizei(y2 - y1));
     glClear(bits);
   };
   if (count == 0) {
@@ -203,7 +207,6 @@ HRESULT GlDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
   } else {
     for (DWORD i = 0; i < count; ++i) clearArea(rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2);
   }
-  glDisable(GL_SCISSOR_TEST);
   if (flags & D3DCLEAR_TARGET) renderTarget_->Rendered();
   return GlErrorResult();
 }
@@ -241,10 +244,31 @@ HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIn
         return D3DERR_INVALIDCALL;
     }
   }
-  if (!core_->MakeCurrent()) return D3DERR_INVALIDCALL;
-  DrainGlErrors();
-  if (!BindTargets()) return D3DERR_INVALIDCALL;
+  ++counters_.draws;
+  if (!batch_.Accepts(mode, stride, vertexBytes, count)) Flush();
+  if (batch_.Empty()) {
+    // What can fail about the state is found out now, for this draw to
+    // report: the targets and the program.
+    HRESULT kept = batchError_;
+    batchError_ = S_OK;
+    if (FAILED(kept)) return kept;
+    if (!core_->MakeCurrentForDevice()) return D3DERR_INVALIDCALL;
+    if (!BindTargets()) return D3DERR_INVALIDCALL;
+    if (!fixed) {
+      const Core::Program* program = nullptr;
+      const size_t linked = core_->Programs().size();
+      HRESULT hr = ProgramFor(*core_, *vertexShader_, *pixelShader_, &program);
+      // Linking makes the new program current behind the cache's back.
+      if (core_->Programs().size() != linked) state_.Forget();
+      if (FAILED(hr)) return hr;
+    }
+  }
+  batch_.Append(mode, vertices, minVertexIndex, numVertices, stride, indices, count, wide);
+  if (!batching_ || mode != GL_TRIANGLES) return FlushAndTakeError();
+  return S_OK;
+}
 
+HRESULT GlDevice::UseProgramFor(bool fixed, VertexLayout& layout) {
   if (fixed) {
     StageSetup stages[kFixedStages];
     for (int i = 0; i < kFixedStages; ++i) {
@@ -252,49 +276,81 @@ HRESULT GlDevice::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIn
       stages[i] = {s[D3DTSS_COLOROP], s[D3DTSS_COLORARG1], s[D3DTSS_COLORARG2], s[D3DTSS_ALPHAOP],
                    s[D3DTSS_ALPHAARG1], s[D3DTSS_ALPHAARG2], textures_[i] != nullptr};
     }
-    fixed_.Use(viewport_, stages);
-  } else {
-    const Core::Program* program = nullptr;
-    HRESULT hr = ProgramFor(*core_, *vertexShader_, *pixelShader_, &program);
-    if (FAILED(hr)) return hr;
-    glUseProgram(program->name);
-    if (program->posFixup >= 0)
-      glUniform4f(program->posFixup, 1.0f / float(viewport_.Width), 1.0f / float(viewport_.Height), 0.0f, 0.0f);
+    fixed_.Use(viewport_, stages, state_);
+    layout = FixedFunction::Layout(layout.stride);
+    return S_OK;
   }
-
-  glBindVertexArray(vertexArray_);
-  // Fresh storage every draw: the driver orphans the old contents instead of
-  // waiting for draws still reading them.
-  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertexBytes),
-               static_cast<const BYTE*>(vertices) + uint64_t(minVertexIndex) * stride, GL_STREAM_DRAW);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(count * (wide ? 4 : 2)), indices, GL_STREAM_DRAW);
-  for (int i = 0; i < kMaxAttributes; ++i) glDisableVertexAttribArray(GLuint(i));
-  if (fixed) {
-    FixedFunction::BindAttributes(stride);
-  } else {
-    for (const ShaderInput& input : vertexShader_->Code().inputs) {
-      if (input.location < 0 || input.location >= kMaxAttributes) continue;
-      for (const D3DVERTEXELEMENT9& e : declaration_->Elements()) {
-        AttributeFormat format;
-        if (e.Stream != 0 || e.Usage != input.usage || e.UsageIndex != input.usageIndex ||
-            !DeclTypeFormat(e.Type, format))
-          continue;
-        GLuint location = GLuint(input.location);
-        glEnableVertexAttribArray(location);
-        glVertexAttribPointer(location, format.size, format.type, format.normalised, GLsizei(stride),
-                              reinterpret_cast<const void*>(uintptr_t(e.Offset)));
-        break;
-      }
+  const Core::Program* program = nullptr;
+  HRESULT hr = ProgramFor(*core_, *vertexShader_, *pixelShader_, &program);
+  if (FAILED(hr)) return hr;
+  state_.UseProgram(program->name);
+  const float width = 1.0f / float(viewport_.Width), height = 1.0f / float(viewport_.Height);
+  if (program->posFixup >= 0 && (program->fixupWidth != width || program->fixupHeight != height)) {
+    glUniform4f(program->posFixup, width, height, 0.0f, 0.0f);
+    program->fixupWidth = width;
+    program->fixupHeight = height;
+    state_.Count();
+  }
+  for (const ShaderInput& input : vertexShader_->Code().inputs) {
+    if (input.location < 0 || input.location >= kMaxAttributes) continue;
+    for (const D3DVERTEXELEMENT9& e : declaration_->Elements()) {
+      AttributeFormat format;
+      if (e.Stream != 0 || e.Usage != input.usage || e.UsageIndex != input.usageIndex ||
+          !DeclTypeFormat(e.Type, format))
+        continue;
+      layout.attributes.push_back({GLuint(input.location), format.size, format.type, format.normalised, e.Offset});
+      break;
     }
   }
+  return S_OK;
+}
+
+void GlDevice::Flush() {
+  if (batch_.Empty() || flushing_) return;
+  flushing_ = true;
+  HRESULT hr = IssueBatch();
+  batch_.Clear();
+  flushing_ = false;
+  if (FAILED(hr) && SUCCEEDED(batchError_)) batchError_ = hr;
+}
+
+HRESULT GlDevice::FlushAndTakeError() {
+  Flush();
+  HRESULT hr = batchError_;
+  batchError_ = S_OK;
+  return hr;
+}
+
+HRESULT GlDevice::IssueBatch() {
+  if (!core_->MakeCurrentForDevice()) return D3DERR_INVALIDCALL;
+  DrainGlErrors();
+  if (!batching_) state_.Forget();
+  if (!BindTargets()) return D3DERR_INVALIDCALL;
+  const bool fixed = fixedFunction_ || !vertexShader_;
+  VertexLayout layout;
+  layout.stride = batch_.Stride();
+  HRESULT hr = UseProgramFor(fixed, layout);
+  if (FAILED(hr)) return hr;
+  const GLenum mode = batch_.Mode();
+  const GLsizei count = batch_.Count();
+  buffers_.Bind(batch_, layout, !batching_, state_, counters_.uploads, counters_.uploadedBytes);
   ApplyDrawState();
   ApplyTextures(fixed);
-  glDrawElementsBaseVertex(mode, GLsizei(count), wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, nullptr,
-                           -GLint(minVertexIndex));
+  glDrawElements(mode, count, GL_UNSIGNED_INT, nullptr);
+  ++counters_.drawCalls;
   renderTarget_->Rendered();
   return GlErrorResult();
+}
+
+DrawCounters GlDevice::Counters() const {
+  DrawCounters counters = counters_;
+  counters.stateChanges = state_.Changes();
+  return counters;
+}
+
+void GlDevice::SetBatching(bool on) {
+  Flush();
+  batching_ = on;
 }
 
 // Reading a render target back.

@@ -166,6 +166,8 @@ void GlDevice::ApplySampler(int i) {
 
 HRESULT GlDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
   if (state >= kRenderStates) return D3DERR_INVALIDCALL;
+  if (renderStates_[state] == value) return S_OK;
+  Flush();
   renderStates_[state] = value;
   return S_OK;
 }
@@ -178,8 +180,10 @@ HRESULT GlDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
 
 HRESULT GlDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
   if (sampler >= DWORD(kSamplers) || type == 0 || type >= kSamplerStates) return D3DERR_INVALIDCALL;
+  if (samplerStates_[sampler][type] == value) return S_OK;
+  Flush();
   samplerStates_[sampler][type] = value;
-  if (!core_->MakeCurrent()) return D3DERR_INVALIDCALL;
+  if (!core_->MakeCurrentForDevice()) return D3DERR_INVALIDCALL;
   ApplySampler(int(sampler));
   return S_OK;
 }
@@ -192,6 +196,8 @@ HRESULT GlDevice::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD
 
 HRESULT GlDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
   if (stage >= DWORD(kFixedStages) || type == 0 || type >= kStageStates) return D3DERR_INVALIDCALL;
+  if (stageStates_[stage][type] == value) return S_OK;
+  Flush();
   stageStates_[stage][type] = value;
   return S_OK;
 }
@@ -203,11 +209,15 @@ HRESULT GlDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
     gl = dynamic_cast<GlTexture*>(texture);
     if (!gl || !Owns(gl->GetCore().get()) || gl->SystemMemory()) return D3DERR_INVALIDCALL;
   }
+  if (textures_[stage] == gl) return S_OK;
+  Flush();
   Rebind(textures_[stage], gl);
   return S_OK;
 }
 
 HRESULT GlDevice::SetFVF(DWORD fvf) {
+  if (fvf_ == fvf && fixedFunction_ && !declaration_) return S_OK;
+  Flush();
   fvf_ = fvf;
   fixedFunction_ = true;
   Rebind<GlVertexDeclaration>(declaration_, nullptr);
@@ -225,6 +235,9 @@ HRESULT GlDevice::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration)
   if (declaration) {
     gl = dynamic_cast<GlVertexDeclaration*>(declaration);
     if (!gl || !Owns(gl->Owner())) return D3DERR_INVALIDCALL;
+  }
+  Flush();
+  if (gl) {
     fixedFunction_ = false;
     fvf_ = 0;
   }
@@ -237,8 +250,10 @@ HRESULT GlDevice::SetVertexShader(IDirect3DVertexShader9* shader) {
   if (shader) {
     gl = dynamic_cast<GlVertexShader*>(shader);
     if (!gl || !Owns(gl->GetCore().get())) return D3DERR_INVALIDCALL;
-    fixedFunction_ = false;
   }
+  if (gl == vertexShader_ && (!gl || !fixedFunction_)) return S_OK;
+  Flush();
+  if (gl) fixedFunction_ = false;
   Rebind(vertexShader_, gl);
   return S_OK;
 }
@@ -249,60 +264,50 @@ HRESULT GlDevice::SetPixelShader(IDirect3DPixelShader9* shader) {
     gl = dynamic_cast<GlPixelShader*>(shader);
     if (!gl || !Owns(gl->GetCore().get())) return D3DERR_INVALIDCALL;
   }
+  if (gl == pixelShader_) return S_OK;
+  Flush();
   Rebind(pixelShader_, gl);
   return S_OK;
 }
 
 HRESULT GlDevice::SetScissorRect(const RECT* rect) {
   if (!rect || rect->left > rect->right || rect->top > rect->bottom) return D3DERR_INVALIDCALL;
+  if (std::memcmp(&scissor_, rect, sizeof scissor_) == 0) return S_OK;
+  Flush();
   scissor_ = *rect;
   return S_OK;
 }
 
 void GlDevice::ApplyDrawState() {
-  glViewport(GLint(viewport_.X), GLint(viewport_.Y), GLsizei(viewport_.Width), GLsizei(viewport_.Height));
-  glDepthRangef(viewport_.MinZ, viewport_.MaxZ);
-  if (renderStates_[D3DRS_SCISSORTESTENABLE]) {
-    // Rows are stored top first, so Direct3D's rectangle is OpenGL's as it is.
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(GLint(scissor_.left), GLint(scissor_.top), GLsizei(scissor_.right - scissor_.left),
-              GLsizei(scissor_.bottom - scissor_.top));
-  } else {
-    glDisable(GL_SCISSOR_TEST);
-  }
-  glDisable(GL_STENCIL_TEST);
-  bool alpha = !TargetHasNoAlpha();
-  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, alpha ? GL_TRUE : GL_FALSE);
+  state_.Viewport(GLint(viewport_.X), GLint(viewport_.Y), GLsizei(viewport_.Width), GLsizei(viewport_.Height));
+  state_.DepthRange(viewport_.MinZ, viewport_.MaxZ);
+  const bool scissor = renderStates_[D3DRS_SCISSORTESTENABLE] != 0;
+  state_.Enable(GL_SCISSOR_TEST, scissor);
+  // Rows are stored top first, so Direct3D's rectangle is OpenGL's as it is.
+  if (scissor)
+    state_.Scissor(GLint(scissor_.left), GLint(scissor_.top), GLsizei(scissor_.right - scissor_.left),
+                   GLsizei(scissor_.bottom - scissor_.top));
+  state_.Enable(GL_STENCIL_TEST, false);
+  state_.ColourMask(!TargetHasNoAlpha());
 
   // Rows are stored top first, so window y runs down the screen as Direct3D's
   // does and a triangle clockwise on screen has a positive area in OpenGL's
   // terms, which OpenGL calls counter-clockwise.
-  switch (renderStates_[D3DRS_CULLMODE]) {
-    case D3DCULL_NONE:
-      glDisable(GL_CULL_FACE);
-      break;
-    case D3DCULL_CW:
-      glEnable(GL_CULL_FACE);
-      glFrontFace(GL_CW);
-      glCullFace(GL_BACK);
-      break;
-    default:
-      glEnable(GL_CULL_FACE);
-      glFrontFace(GL_CCW);
-      glCullFace(GL_BACK);
-      break;
+  const DWORD cull = renderStates_[D3DRS_CULLMODE];
+  state_.Enable(GL_CULL_FACE, cull != D3DCULL_NONE);
+  if (cull != D3DCULL_NONE) {
+    state_.FrontFace(cull == D3DCULL_CW ? GL_CW : GL_CCW);
+    state_.CullFace(GL_BACK);
   }
 
-  if (renderStates_[D3DRS_ZENABLE] != D3DZB_FALSE && depthStencil_) {
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(CompareFunc(renderStates_[D3DRS_ZFUNC]));
-  } else {
-    glDisable(GL_DEPTH_TEST);
-  }
-  glDepthMask(renderStates_[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+  const bool depth = renderStates_[D3DRS_ZENABLE] != D3DZB_FALSE && depthStencil_;
+  state_.Enable(GL_DEPTH_TEST, depth);
+  if (depth) state_.DepthFunc(CompareFunc(renderStates_[D3DRS_ZFUNC]));
+  state_.DepthMask(renderStates_[D3DRS_ZWRITEENABLE] != 0);
 
-  if (renderStates_[D3DRS_ALPHABLENDENABLE]) {
-    glEnable(GL_BLEND);
+  const bool blend = renderStates_[D3DRS_ALPHABLENDENABLE] != 0;
+  state_.Enable(GL_BLEND, blend);
+  if (blend) {
     DWORD src = renderStates_[D3DRS_SRCBLEND];
     GLenum srcFactor = BlendFactor(src, GL_ONE);
     GLenum dstFactor = BlendFactor(renderStates_[D3DRS_DESTBLEND], GL_ZERO);
@@ -313,22 +318,23 @@ void GlDevice::ApplyDrawState() {
       srcFactor = GL_ONE_MINUS_SRC_ALPHA;
       dstFactor = GL_SRC_ALPHA;
     }
-    glBlendFunc(srcFactor, dstFactor);
-    glBlendEquation(BlendEquation(renderStates_[D3DRS_BLENDOP]));
-  } else {
-    glDisable(GL_BLEND);
+    state_.BlendFunc(srcFactor, dstFactor);
+    state_.BlendEquation(BlendEquation(renderStates_[D3DRS_BLENDOP]));
   }
 }
 
 void GlDevice::ApplyTextures(bool fixedFunction) {
   int units = fixedFunction ? kFixedStages : kSamplers;
   for (int i = 0; i < kSamplers; ++i) {
-    glActiveTexture(GLenum(GL_TEXTURE0 + i));
     GlTexture* texture = i < units ? textures_[i] : nullptr;
-    if (texture) texture->PrepareForSampling();
-    glBindTexture(GL_TEXTURE_2D, texture ? texture->Name() : 0);
+    if (texture && texture->MipsPending()) {
+      // Generating mip-maps binds the texture to the active unit.
+      state_.ActiveTexture(i);
+      texture->PrepareForSampling();
+      state_.Count();
+    }
+    state_.BindTexture(i, texture ? texture->Name() : 0);
   }
-  glActiveTexture(GL_TEXTURE0);
 }
 
 }  // namespace tav::gpu::gl

@@ -1,9 +1,11 @@
 #include "platform/gpu/gl/GlFixedFunction.h"
 
+#include <cstring>
 #include <string>
 
 #include "platform/gpu/ShaderCode.h"
 #include "platform/gpu/gl/GlShaders.h"
+#include "platform/gpu/gl/GlStateCache.h"
 
 namespace tav::gpu::gl {
 
@@ -97,6 +99,7 @@ HRESULT FixedFunction::Build() {
   colourStages_ = glGetUniformLocation(program_, "tav_ColourStages");
   alphaStages_ = glGetUniformLocation(program_, "tav_AlphaStages");
   glUseProgram(program_);
+  uniformsSet_ = false;
   GLint units[kFixedStages];
   for (int i = 0; i < kFixedStages; ++i) units[i] = i;
   glUniform1iv(glGetUniformLocation(program_, "tav_Texture"), kFixedStages, units);
@@ -108,10 +111,8 @@ void FixedFunction::Drop() {
   program_ = 0;
 }
 
-void FixedFunction::Use(const D3DVIEWPORT9& viewport, const StageSetup (&stages)[kFixedStages]) {
-  glUseProgram(program_);
-  glUniform4f(viewport_, float(viewport.X), float(viewport.Y), float(viewport.Width), float(viewport.Height));
-  glUniform4f(fixup_, 1.0f / float(viewport.Width), 1.0f / float(viewport.Height), 0.0f, 0.0f);
+void FixedFunction::Use(const D3DVIEWPORT9& viewport, const StageSetup (&stages)[kFixedStages], StateCache& state) {
+  state.UseProgram(program_);
   GLint colour[kFixedStages * 4], alpha[kFixedStages * 4];
   for (int i = 0; i < kFixedStages; ++i) {
     const StageSetup& s = stages[i];
@@ -124,17 +125,30 @@ void FixedFunction::Use(const D3DVIEWPORT9& viewport, const StageSetup (&stages)
     alpha[i * 4 + 2] = GLint(s.alphaArg2);
     alpha[i * 4 + 3] = 0;
   }
-  glUniform4iv(colourStages_, kFixedStages, colour);
-  glUniform4iv(alphaStages_, kFixedStages, alpha);
+  const bool sameViewport = uniformsSet_ && viewport.X == lastViewport_.X && viewport.Y == lastViewport_.Y &&
+                            viewport.Width == lastViewport_.Width && viewport.Height == lastViewport_.Height;
+  if (!sameViewport) {
+    glUniform4f(viewport_, float(viewport.X), float(viewport.Y), float(viewport.Width), float(viewport.Height));
+    glUniform4f(fixup_, 1.0f / float(viewport.Width), 1.0f / float(viewport.Height), 0.0f, 0.0f);
+    state.Count(2);
+    lastViewport_ = viewport;
+  }
+  if (!uniformsSet_ || std::memcmp(colour, lastColour_, sizeof colour) != 0) {
+    glUniform4iv(colourStages_, kFixedStages, colour);
+    std::memcpy(lastColour_, colour, sizeof colour);
+    state.Count();
+  }
+  if (!uniformsSet_ || std::memcmp(alpha, lastAlpha_, sizeof alpha) != 0) {
+    glUniform4iv(alphaStages_, kFixedStages, alpha);
+    std::memcpy(lastAlpha_, alpha, sizeof alpha);
+    state.Count();
+  }
+  uniformsSet_ = true;
 }
 
-void FixedFunction::BindAttributes(UINT stride) {
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, GLsizei(stride), reinterpret_cast<const void*>(0));
-  glEnableVertexAttribArray(1);
-  glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, GLsizei(stride), reinterpret_cast<const void*>(16));
-  glEnableVertexAttribArray(2);
-  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, GLsizei(stride), reinterpret_cast<const void*>(20));
+VertexLayout FixedFunction::Layout(UINT stride) {
+  return {stride,
+          {{0, 4, GL_FLOAT, GL_FALSE, 0}, {1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, 16}, {2, 2, GL_FLOAT, GL_FALSE, 20}}};
 }
 
 }  // namespace tav::gpu::gl

@@ -4,8 +4,11 @@
 // texture stages.
 #include "platform/gpu/D3D9Types.h"
 #include "platform/gpu/gl/GlApi.h"
+#include "platform/gpu/gl/GlDrawBatch.h"
 
 namespace tav::gpu::gl {
+
+class StateCache;
 
 inline constexpr DWORD kPretransformedFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 inline constexpr UINT kPretransformedStride = 28;
@@ -23,15 +26,19 @@ class FixedFunction {
   HRESULT Build();
   // Deletes the program (the context is current).
   void Drop();
-  // Makes the program current with the viewport and stage set-up of a draw.
-  void Use(const D3DVIEWPORT9& viewport, const StageSetup (&stages)[kFixedStages]);
-  // Points the vertex attributes at pre-transformed vertices in the bound
-  // array buffer.
-  static void BindAttributes(UINT stride);
+  // Makes the program current with the viewport and stage set-up of a draw;
+  // uniforms are set only when they change.
+  void Use(const D3DVIEWPORT9& viewport, const StageSetup (&stages)[kFixedStages], StateCache& state);
+  // The vertex attributes of pre-transformed vertices.
+  static VertexLayout Layout(UINT stride);
 
  private:
   GLuint program_ = 0;
   GLint viewport_ = -1, fixup_ = -1, colourStages_ = -1, alphaStages_ = -1;
+  // The uniform values the program holds (only this class sets them).
+  bool uniformsSet_ = false;
+  D3DVIEWPORT9 lastViewport_{};
+  GLint lastColour_[kFixedStages * 4] = {}, lastAlpha_[kFixedStages * 4] = {};
 };
 
 }  // namespace tav::gpu::gl

@@ -54,6 +54,7 @@ class GlTexture final : public RefCounted<IDirect3DTexture9>, public CoreResourc
   bool SystemMemory() const { return desc_.Pool == D3DPOOL_SYSTEMMEM || desc_.Pool == D3DPOOL_SCRATCH; }
   // Brings generated mip-maps up to date before the texture is sampled.
   void PrepareForSampling();
+  bool MipsPending() const { return mipsDirty_ && texture_; }
 
  private:
   friend class GlLevelSurface;
