@@ -224,13 +224,21 @@ void CBaseD3D::ApplyResult(HRESULT hr, bool exPath, const wchar_t* call, bool& f
   }
 }
 
-bool CBaseD3D::EndFrame() {
+bool CBaseD3D::EndFrame(const RECT* changed) {
   device->EndScene();
+  // The changed part, as a one-rectangle dirty region, lets the present copy
+  // only that part to the screen.
+  struct {
+    RGNDATAHEADER rdh;
+    RECT rect;
+  } region{};
+  if (changed) region = {{sizeof(RGNDATAHEADER), RDH_RECTANGLES, 1, sizeof(RECT), *changed}, *changed};
+  const void* dirty = changed ? &region : nullptr;
   bool failed = false;
   if (tav::ex)
-    ApplyResult(DeviceEx()->PresentEx(nullptr, nullptr, nullptr, nullptr, 0), true, L"PresentEx", failed);
+    ApplyResult(DeviceEx()->PresentEx(nullptr, nullptr, nullptr, dirty, 0), true, L"PresentEx", failed);
   else
-    ApplyResult(device->Present(nullptr, nullptr, nullptr, nullptr), false, L"Present", failed);
+    ApplyResult(device->Present(nullptr, nullptr, nullptr, dirty), false, L"Present", failed);
   return !failed;
 }
 
@@ -408,7 +416,7 @@ bool CBaseD3D::RunFrame(HWND window, const FrameHooks& hooks) {
     frameInvalid_ = true;
     return false;
   }
-  const bool presented = EndFrame();
+  const bool presented = EndFrame(partial ? &*partial : nullptr);
   if (!presented || state != DeviceState::Ok) frameInvalid_ = true;
   return presented;
 }

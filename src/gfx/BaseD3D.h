@@ -95,8 +95,9 @@ class CBaseD3D {
 
   // Clears the whole target, or only `area` when given.
   void BeginFrame(const RECT* area = nullptr);
-  // False only when the device has failed for good.
-  bool EndFrame();
+  // False only when the device has failed for good. `changed`, when given,
+  // is all that differs from the frame presented before.
+  bool EndFrame(const RECT* changed = nullptr);
 
   bool BeginRenderToTexture(IDirect3DTexture9* texture, IDirect3DSurface9* depthSurface,
                             const D3DVIEWPORT9* viewport);

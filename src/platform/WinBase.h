@@ -32,3 +32,16 @@ struct RECT {
 struct POINT {
   int32_t x, y;
 };
+// A region as a list of rectangles (the dirty region of a present).
+struct RGNDATAHEADER {
+  uint32_t dwSize;
+  uint32_t iType;  // RDH_RECTANGLES
+  uint32_t nCount;
+  uint32_t nRgnSize;
+  RECT rcBound;
+};
+struct RGNDATA {
+  RGNDATAHEADER rdh;
+  char Buffer[1];  // nCount RECTs follow the header
+};
+inline constexpr uint32_t RDH_RECTANGLES = 1;

@@ -21,7 +21,7 @@ bool Near(uint32_t actual, uint32_t expected, int tolerance) {
 void GlTest::SetUp() {
   module_ = tav::gpu::gl::GlD3D9Module();
   if (!module_) GTEST_SKIP() << "no OpenGL 4.1 core context on this machine";
-  window_ = tav::os::Window::Create(L"gl test", kWidth, kHeight, false);
+  window_ = tav::os::Window::Create(L"gl test", kWidth, kHeight, visible_);
   ASSERT_NE(window_, nullptr);
   ASSERT_EQ(module_->Direct3DCreate9Ex(D3D_SDK_VERSION, d3d_.Out()), S_OK);
   D3DPRESENT_PARAMETERS params = Params();

@@ -88,6 +88,7 @@ class GlTest : public ::testing::Test {
   void MakeTarget(UINT width, UINT height, D3DFORMAT format, Ref<IDirect3DTexture9>& texture,
                   Ref<IDirect3DSurface9>& surface);
 
+  bool visible_ = false;  // set before SetUp: the window is shown (mapped)
   const tav::gpu::D3D9Module* module_ = nullptr;
   tav::os::Window* window_ = nullptr;
   Ref<IDirect3D9Ex> d3d_;

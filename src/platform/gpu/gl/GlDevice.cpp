@@ -1,5 +1,6 @@
 #include "platform/gpu/gl/GlDevice.h"
 
+#include <algorithm>
 #include <new>
 
 #include "platform/gpu/gl/GlDirect3D.h"
@@ -77,6 +78,7 @@ HRESULT GlDevice::Init(const D3DPRESENT_PARAMETERS& params) {
   if (FAILED(GlErrorResult())) return D3DERR_NOTAVAILABLE;
   if (FAILED(fixed_.Build())) return D3DERR_NOTAVAILABLE;
   state_.Forget();
+  subBuffer_.Attach(core_->Window()->Sdl());
   // Whatever a resource does to OpenGL comes after the draws asked for
   // before it, and may change state the device assumes.
   core_->SetBeforeOthers([this] {
@@ -215,25 +217,48 @@ HRESULT GlDevice::DoReset(D3DPRESENT_PARAMETERS* params, bool modeRecord, const 
   params_ = used;
   ResetState();
   lost_ = false;
+  screenCurrent_ = false;
+  subBuffer_.Attach(core_->Window()->Sdl());
   *params = used;
   return S_OK;
 }
 
-HRESULT GlDevice::Present(const RECT* source, const RECT* dest, HWND override, const void*) {
+HRESULT GlDevice::Present(const RECT* source, const RECT* dest, HWND override, const void* dirty) {
   bool occluded = false;
-  HRESULT hr = DoPresent(source, dest, override, occluded);
+  HRESULT hr = DoPresent(source, dest, override, dirty, occluded);
   return hr;
 }
 
-HRESULT GlDevice::PresentEx(const RECT* source, const RECT* dest, HWND override, const void*, DWORD) {
+HRESULT GlDevice::PresentEx(const RECT* source, const RECT* dest, HWND override, const void* dirty, DWORD) {
   bool occluded = false;
-  HRESULT hr = DoPresent(source, dest, override, occluded);
+  HRESULT hr = DoPresent(source, dest, override, dirty, occluded);
   return SUCCEEDED(hr) && occluded ? S_PRESENT_OCCLUDED : hr;
 }
 
+namespace {
+
+// The one rectangle around a dirty region, within the back buffer; false when
+// the region says nothing usable.
+bool DirtyBound(const void* dirty, const D3DSURFACE_DESC& back, RECT& bound) {
+  if (!dirty) return false;
+  const auto* region = static_cast<const RGNDATA*>(dirty);
+  if (region->rdh.iType != RDH_RECTANGLES || region->rdh.nCount == 0) return false;
+  const RECT& r = region->rdh.rcBound;
+  bound = {std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, int32_t(back.Width)),
+           std::min(r.bottom, int32_t(back.Height))};
+  if (bound.right < bound.left) bound.right = bound.left;
+  if (bound.bottom < bound.top) bound.bottom = bound.top;
+  return true;
+}
+
+}  // namespace
+
 // A minimised window shows nothing, so nothing is copied; a hidden window is
-// presented as usual (tests draw into hidden windows).
-HRESULT GlDevice::DoPresent(const RECT* source, const RECT* dest, HWND override, bool& occluded) {
+// presented as usual (tests draw into hidden windows). When the window shows
+// the last frame at its size and the caller names the part that changed,
+// only that part is copied to the screen.
+HRESULT GlDevice::DoPresent(const RECT* source, const RECT* dest, HWND override, const void* dirty,
+                            bool& occluded) {
   HRESULT drawn = FlushAndTakeError();
   buffers_.NewFrame();
   if (lost_) return D3DERR_DEVICELOST;
@@ -244,6 +269,7 @@ HRESULT GlDevice::DoPresent(const RECT* source, const RECT* dest, HWND override,
   if (!target->Sdl()) return D3DERR_INVALIDCALL;
   if (target->IsMinimised()) {
     occluded = true;
+    screenCurrent_ = false;
     return S_OK;
   }
   const D3DSURFACE_DESC& back = backBuffer_->Desc();
@@ -258,6 +284,13 @@ HRESULT GlDevice::DoPresent(const RECT* source, const RECT* dest, HWND override,
 
   SDL_Window* window = target->Sdl();
   bool elsewhere = target != core_->Window();
+  const bool whole = !source && !dest && !elsewhere && width == int(back.Width) && height == int(back.Height);
+  RECT changed{};
+  const bool partial = whole && screenCurrent_ && subBuffer_.Available() && DirtyBound(dirty, back, changed);
+  if (partial) {
+    from = changed;
+    to = changed;
+  }
   if (!(elsewhere ? core_->MakeCurrentOn(window) : core_->MakeCurrentForDevice())) return D3DERR_INVALIDCALL;
   DrainGlErrors();
   state_.Forget();
@@ -273,7 +306,13 @@ HRESULT GlDevice::DoPresent(const RECT* source, const RECT* dest, HWND override,
   glBlitFramebuffer(from.left, from.top, from.right, from.bottom, to.left, height - to.top, to.right,
                     height - to.bottom, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
   HRESULT hr = GlErrorResult();
-  SDL_GL_SwapWindow(window);
+  if (partial) {
+    if (to.right > to.left && to.bottom > to.top)
+      subBuffer_.Copy(to.left, height - to.bottom, to.right - to.left, to.bottom - to.top);
+  } else {
+    SDL_GL_SwapWindow(window);
+  }
+  screenCurrent_ = whole && SUCCEEDED(hr);
   if (elsewhere) core_->MakeCurrentForDevice();
   return hr;
 }

@@ -17,6 +17,7 @@
 #include "platform/gpu/gl/GlFixedFunction.h"
 #include "platform/gpu/gl/GlProbe.h"
 #include "platform/gpu/gl/GlStateCache.h"
+#include "platform/gpu/gl/GlSubBufferCopy.h"
 
 namespace tav::gpu::gl {
 
@@ -110,7 +111,7 @@ class GlDevice final : public RefCounted<IDirect3DDevice9Ex> {
   HRESULT Init(const D3DPRESENT_PARAMETERS& params);
   HRESULT BuildSwapChain(const D3DPRESENT_PARAMETERS& params);
   HRESULT DoReset(D3DPRESENT_PARAMETERS* params, bool modeRecord, const D3DDISPLAYMODEEX* fullscreenMode);
-  HRESULT DoPresent(const RECT* source, const RECT* dest, HWND override, bool& occluded);
+  HRESULT DoPresent(const RECT* source, const RECT* dest, HWND override, const void* dirty, bool& occluded);
   // Gives back every reference to a bound object.
   void ReleaseBindings();
   // Drops every binding and puts all state back to its default: the back
@@ -178,6 +179,10 @@ class GlDevice final : public RefCounted<IDirect3DDevice9Ex> {
   bool flushing_ = false;
   HRESULT batchError_ = S_OK;
   DrawCounters counters_;
+  SubBufferCopy subBuffer_;
+  // The device window shows the last frame presented, at the back buffer's
+  // size: a present may then copy only what changed.
+  bool screenCurrent_ = false;
 };
 
 }  // namespace tav::gpu::gl

@@ -14,6 +14,7 @@ target_sources(tavri_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/GlProbe.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlShaders.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlStateCache.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GlSubBufferCopy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlSurface.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GlTexture.cpp
 )
