@@ -111,9 +111,9 @@ TEST_F(ArchiveStoreTest, StatedSizesBoundTheOutput) {
   EXPECT_EQ(Entry(store, L"A\\big"), "hello");
   EXPECT_EQ(Entry(store, L"A\\huge"), "tiny");
 
-  // Smaller than the real size: refused, for data and for names.
+  // Smaller than the real size: refused, for data (when inflated) and for names.
   ArchiveStore small;
-  EXPECT_FALSE(LoadBytes(BuildRaw({{std::string("A\\x") + '\0', 3, "hello", 4, {}}}), small));
+  EXPECT_FALSE(LoadBytes(BuildRaw({{std::string("A\\x") + '\0', 3, "hello", 4, {}}}), small, 1));
   EXPECT_NE(tavtest::ReadErrorLog().find("inflates to more than its stated length"), std::string::npos);
   ArchiveStore smallName;
   EXPECT_FALSE(LoadBytes(BuildRaw({{std::string("A\\x") + '\0', 3, "hello", {}, 2}}), smallName));
@@ -152,10 +152,10 @@ TEST_F(ArchiveStoreTest, MissingFileLogsOneLineWithTheSystemText) {
 
 TEST_F(ArchiveStoreTest, StructuralDamageIsNamedInTheLog) {
   const std::string good = BuildArchive({{"T\\a", "alpha"}, {"T\\b", "beta"}});
-  auto expectRefused = [&](const std::string& bytes, const char* problem) {
+  auto expectRefused = [&](const std::string& bytes, const char* problem, unsigned threads = 0) {
     tavtest::ClearErrorLog();
     ArchiveStore store;
-    EXPECT_FALSE(LoadBytes(bytes, store)) << problem;
+    EXPECT_FALSE(LoadBytes(bytes, store, threads)) << problem;
     std::string log = tavtest::ReadErrorLog();
     EXPECT_NE(log.find(problem), std::string::npos) << log;
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
@@ -173,12 +173,61 @@ TEST_F(ArchiveStoreTest, StructuralDamageIsNamedInTheLog) {
   expectRefused(longName, "name 1 runs past the end of the file");
   expectRefused(good.substr(0, namesEnd + 13), "directory runs past the end");
   expectRefused(good.substr(0, good.size() - 1), "lies outside the file");
-  // A data stream that is not zlib.
   std::string garbage = good;
   garbage[good.size() - 3] ^= 0x55;
   garbage[good.size() - 4] ^= 0x55;
   garbage[good.size() - 5] ^= 0x55;
-  expectRefused(garbage, "\"T\\b\"");
+  // A data stream that is not zlib, inflated at load.
+  expectRefused(garbage, "\"T\\b\"", 1);
+}
+
+TEST_F(ArchiveStoreTest, EntriesInflateOnFirstUseAndDamageIsReportedOnceThen) {
+  std::string bytes = BuildArchive({{"T\\a", "alpha"}, {"T\\b", "beta"}});
+  for (size_t back = 3; back <= 5; ++back) bytes[bytes.size() - back] ^= 0x55;  // T\b's stream
+  const std::string tooSmall = BuildRaw({{std::string("T\\x") + '\0', 3, "hello", 4, {}}});
+
+  ArchiveStore store;
+  ASSERT_TRUE(LoadBytes(bytes, store));
+  EXPECT_EQ(store.Count(), 2u);
+  EXPECT_TRUE(store.Contains(L"T\\b"));
+  EXPECT_EQ(store.Stats().entries, 0u);  // nothing inflated by loading
+
+  const uint8_t* first = nullptr;
+  ASSERT_TRUE(store.Get(L"T\\a", &first, nullptr));
+  EXPECT_EQ(Entry(store, L"T\\a"), "alpha");
+  const uint8_t* again = nullptr;
+  ASSERT_TRUE(store.Get(L"T\\a", &again, nullptr));
+  EXPECT_EQ(first, again);  // inflated once; callers keep pointers into it
+  EXPECT_EQ(store.Stats().entries, 1u);
+  EXPECT_EQ(store.Stats().bytes, 5u);
+  EXPECT_EQ(tavtest::ReadErrorLog(), "");
+
+  // The damaged entry fails when asked for, with one line naming the archive
+  // and the entry, and fails quietly after that.
+  EXPECT_EQ(Entry(store, L"T\\b"), "<missing>");
+  EXPECT_EQ(store.Find(L"T\\b"), nullptr);
+  std::string log = tavtest::ReadErrorLog();
+  EXPECT_NE(log.find("Test.pac: the data of \"T\\b\""), std::string::npos) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+  EXPECT_EQ(store.Stats().entries, 1u);
+  EXPECT_EQ(Entry(store, L"Txt\\a"), "<missing>");
+
+  // A stream larger than its stated size is refused the same way.
+  ArchiveStore small;
+  ASSERT_TRUE(LoadBytes(tooSmall, small));
+  EXPECT_EQ(Entry(small, L"T\\x"), "<missing>");
+  EXPECT_NE(tavtest::ReadErrorLog().find("inflates to more than its stated length"), std::string::npos);
+
+  // A store set to inflate at load refuses the damaged archive outright.
+  tavtest::ClearErrorLog();
+  ArchiveStore eager;
+  eager.SetInflation(ArchiveStore::Inflation::AtLoad);
+  EXPECT_FALSE(LoadBytes(bytes, eager));
+  EXPECT_NE(tavtest::ReadErrorLog().find("\"T\\b\""), std::string::npos);
+  eager = ArchiveStore();
+  eager.SetInflation(ArchiveStore::Inflation::AtLoad);
+  ASSERT_TRUE(LoadBytes(BuildArchive({{"T\\a", "alpha"}}), eager));
+  EXPECT_EQ(eager.Stats().entries, 1u);  // before anyone asked
 }
 
 TEST_F(ArchiveStoreTest, FolderInsteadOfFileIsRefused) {

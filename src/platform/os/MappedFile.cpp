@@ -13,7 +13,7 @@ namespace tav::os {
 
 MappedFile::~MappedFile() { Close(); }
 
-MappedFile::Status MappedFile::Open(std::wstring_view path) {
+MappedFile::Status MappedFile::Open(std::wstring_view path, Reading reading) {
   Close();
   fd_ = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) {
@@ -28,9 +28,10 @@ MappedFile::Status MappedFile::Open(std::wstring_view path) {
   }
   size_ = static_cast<size_t>(st.st_size);
   if (size_ == 0) return Status::Ok;
-  // The loader reads every byte once; populating the whole view up front costs
-  // far less than one page fault per page.
-  void* view = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, 0);
+  // A reader of every byte is served far better by populating the whole view
+  // up front than by one page fault per page.
+  const int populate = reading == Reading::Whole ? MAP_POPULATE : 0;
+  void* view = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | populate, fd_, 0);
   if (view == MAP_FAILED) {
     SetLastError(errno);
     size_ = 0;

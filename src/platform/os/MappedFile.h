@@ -10,6 +10,10 @@ namespace tav::os {
 class MappedFile {
  public:
   enum class Status { Ok, OpenFailed, MapFailed };
+  // Whole: every page is read in when the file is opened, for a reader that
+  // goes through all of it. OnDemand: pages are read when first touched, for
+  // a reader that only visits parts.
+  enum class Reading { Whole, OnDemand };
 
   MappedFile() = default;
   ~MappedFile();
@@ -18,7 +22,7 @@ class MappedFile {
 
   // On failure the last error (GetLastError) holds the system's code. An empty
   // file maps successfully with size 0 and no data.
-  Status Open(std::wstring_view path);
+  Status Open(std::wstring_view path, Reading reading = Reading::Whole);
   void Close();
 
   const uint8_t* Data() const { return data_; }

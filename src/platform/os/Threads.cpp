@@ -1,5 +1,6 @@
 #include "platform/os/Threads.h"
 
+#include <ctime>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -16,6 +17,12 @@ void RunOnThreads(unsigned threads, const std::function<void()>& work) {
   }
   work();
   for (std::thread& t : pool) t.join();
+}
+
+double ThreadCpuSeconds() {
+  timespec now{};
+  if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) != 0) return 0;
+  return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
 }  // namespace tav::os

@@ -9,4 +9,8 @@ namespace tav::os {
 // everything.
 void RunOnThreads(unsigned threads, const std::function<void()>& work);
 
+// Processor time the calling thread has used, in seconds: what a piece of work
+// cost, whatever else the machine was doing meanwhile.
+double ThreadCpuSeconds();
+
 }  // namespace tav::os
