@@ -131,6 +131,20 @@ size_t FindDuplicate(const ArchiveStore& store, const std::vector<pac::Entry>& e
   return entries.size();
 }
 
+// Inflates an entry of an archive that stays open during play. Its bytes are
+// read from the file rather than the view: a player replacing or cutting the
+// archive while the game runs then costs that entry, not the process.
+bool InflateFromFile(const os::MappedFile& file, const pac::Entry& entry, ResourceBlob& blob, std::wstring& problem) {
+  auto compressed = std::make_unique_for_overwrite<uint8_t[]>(std::max<size_t>(entry.compressedSize, 1));
+  if (!file.ReadAt(entry.offset, entry.compressedSize, compressed.get())) {
+    problem = L"the data of \"" + entry.name + L"\" cannot be read: the file changed since it was opened";
+    return false;
+  }
+  pac::Entry local = entry;
+  local.offset = 0;
+  return pac::InflateEntry(compressed.get(), local, blob, problem);
+}
+
 }  // namespace
 
 ArchiveStore::ArchiveStore() = default;
@@ -158,7 +172,7 @@ const ResourceBlob* ArchiveStore::Find(const std::wstring& name) const {
       std::wstring problem;
       const auto start = std::chrono::steady_clock::now();
       const double cpuStart = os::ThreadCpuSeconds();
-      if (pac::InflateEntry(slot.archive->file.Data(), slot.entry, slot.blob, problem)) {
+      if (InflateFromFile(slot.archive->file, slot.entry, slot.blob, problem)) {
         slot.seconds = SecondsSince(start);
         slot.cpuSeconds = os::ThreadCpuSeconds() - cpuStart;
         slot.inflated = true;

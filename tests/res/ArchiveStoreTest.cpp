@@ -230,6 +230,20 @@ TEST_F(ArchiveStoreTest, EntriesInflateOnFirstUseAndDamageIsReportedOnceThen) {
   EXPECT_EQ(eager.Stats().entries, 1u);  // before anyone asked
 }
 
+// The archive stays open while the game runs; a player cutting it short (or
+// an update replacing it) costs the entries not read yet, not the process.
+TEST_F(ArchiveStoreTest, AnArchiveCutShortDuringPlayLosesOnlyItsUnreadEntries) {
+  const std::string big(200000, 'x');
+  ArchiveStore store;
+  ASSERT_TRUE(LoadBytes(BuildArchive({{"T\\a", "alpha"}, {"T\\b", big}}), store));
+  EXPECT_EQ(Entry(store, L"T\\a"), "alpha");
+  std::filesystem::resize_file(dir_ / "Test.pac", 16);
+  EXPECT_EQ(Entry(store, L"T\\b"), "<missing>");
+  EXPECT_EQ(Entry(store, L"T\\a"), "alpha");
+  const std::string log = tavtest::ReadErrorLog();
+  EXPECT_NE(log.find("\"T\\b\" cannot be read"), std::string::npos) << log;
+}
+
 TEST_F(ArchiveStoreTest, FolderInsteadOfFileIsRefused) {
   ArchiveStore store;
   EXPECT_FALSE(ArchiveStore::Load(store, Wide(dir_.Path())));

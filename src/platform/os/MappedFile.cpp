@@ -42,6 +42,20 @@ MappedFile::Status MappedFile::Open(std::wstring_view path, Reading reading) {
   return Status::Ok;
 }
 
+bool MappedFile::ReadAt(uint64_t offset, size_t count, uint8_t* out) const {
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::pread(fd_, out + done, count - done, off_t(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      SetLastError(got < 0 ? errno : EIO);
+      return false;
+    }
+    done += size_t(got);
+  }
+  return true;
+}
+
 void MappedFile::Close() {
   if (data_) ::munmap(const_cast<uint8_t*>(data_), size_);
   if (fd_ >= 0) ::close(fd_);

@@ -27,6 +27,11 @@ class MappedFile {
 
   const uint8_t* Data() const { return data_; }
   size_t Size() const { return size_; }
+  // Copies `count` bytes from `offset` of the file as it is now, without
+  // touching the view: a file cut short or replaced since it was opened gives
+  // false (with the last error set) where reading the view would end the
+  // process.
+  bool ReadAt(uint64_t offset, size_t count, uint8_t* out) const;
 
  private:
   int fd_ = -1;
