@@ -45,18 +45,25 @@ void OfferGraphicsDriverHelp() {
     os::ShellExecuteW(nullptr, nullptr, kDriverHelpPage, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-bool StartUp() {
+bool StartUp(const std::function<void(const char* step)>& stepDone) {
+  auto done = [&stepDone](const char* step) {
+    if (stepDone) stepDone(step);
+  };
   os::SetUserLocale();
   if (!GraphicsRuntimeAvailable()) {
     OfferGraphicsDriverHelp();
     return false;
   }
+  done("graphics probe");
   if (!CreateDirect3D(L"Tavri")) return false;
+  done("Res archive, Direct3D");
   // Without sound (no device, or its thread cannot start) the game plays on silently.
   StartAudio();
+  done("audio");
   if (!ArchiveStore::Load(TextStore(), L"Txt.pac") || !ArchiveStore::Load(IdStore(), L"ID.pac")) return false;
   if (!ReadConfig(TextStore(), config)) return false;
   if (!IdsAgree(TextStore(), ResStore(), IdStore())) return false;
+  done("Txt, ID archives, config");
 
   // A missing or damaged icon file leaves the window without icons.
   HICON smallIcon = static_cast<HICON>(os::LoadImageW(nullptr, L"Icon.ico", IMAGE_ICON, 16, 16,
@@ -70,6 +77,7 @@ bool StartUp() {
     game.window = nullptr;
     return false;
   }
+  done("window, device, default textures, shaders");
   os::SetWindowTextW(game.window, L"Now Loading .0%");
   ApplyDefaultRenderStates(game.device.Device());
   game.SetAfterReset([&game] {
@@ -92,7 +100,9 @@ bool StartUp() {
   // the one on screen is skipped, so a page waiting for a click costs
   // nothing.
   game.skipUnchangedFrames = true;
-  return game.RegisterScene(L"TITLE", title);
+  if (!game.RegisterScene(L"TITLE", title)) return false;
+  done("title scene: images, fonts, text");
+  return true;
 }
 
 }  // namespace tav

@@ -1,8 +1,11 @@
 // Named textures and surfaces. Every texture lives in the default pool, so all
 // of them are dropped before a device reset and made again after it: image
-// textures from the bytes they were first made from.
+// textures from the bytes they were first made from, the default textures
+// when they are next asked for.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
 
 #include "core/ErrorLog.h"
 #include "gfx/BaseD3D.h"
@@ -17,13 +20,74 @@ namespace {
 constexpr D3DFORMAT kRenderTargetFallbacks[] = {D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5, D3DFMT_R5G6B5};
 constexpr D3DFORMAT kDepthFormats[] = {D3DFMT_D32, D3DFMT_D24X8, D3DFMT_D16};
 
-void FillWhite(D3DXVECTOR4* out, const D3DXVECTOR2*, const D3DXVECTOR2*, void*) { *out = {1, 1, 1, 1}; }
+constexpr const wchar_t* kDefaultTextures[] = {L"DefaultTex", L"DefaultPeepholeTex", L"DefaultRenderTargetTex"};
+
+bool IsDefaultTexture(const std::wstring& name) {
+  return std::find(std::begin(kDefaultTextures), std::end(kDefaultTextures), name) != std::end(kDefaultTextures);
+}
+
+void White(D3DXVECTOR4* out, const D3DXVECTOR2*, const D3DXVECTOR2*, void*) { *out = {1, 1, 1, 1}; }
+
+// Opaque white in every texel. A8R8G8B8 (what the device gives) is all ones
+// bytes, set at once rather than texel by texel.
+HRESULT FillWhite(IDirect3DTexture9* texture) {
+  D3DSURFACE_DESC desc;
+  HRESULT hr = texture->GetLevelDesc(0, &desc);
+  if (FAILED(hr)) return hr;
+  if (desc.Format != D3DFMT_A8R8G8B8 || texture->GetLevelCount() != 1) return D3DXFillTexture(texture, White, nullptr);
+  D3DLOCKED_RECT locked;
+  if (FAILED(hr = texture->LockRect(0, &locked, nullptr, 0))) return hr;
+  auto* row = static_cast<uint8_t*>(locked.pBits);
+  for (UINT y = 0; y < desc.Height; ++y, row += locked.Pitch) std::memset(row, 0xFF, size_t(desc.Width) * 4);
+  return texture->UnlockRect(0);
+}
 
 // Opaque black with a transparent disc of radius 0.5 around the centre of the
 // texture (an ellipse on screen when the texture is not square).
 void FillPeephole(D3DXVECTOR4* out, const D3DXVECTOR2* uv, const D3DXVECTOR2*, void*) {
   float du = uv->x - 0.5f, dv = uv->y - 0.5f;
   *out = {0, 0, 0, du * du + dv * dv < 0.25f ? 0.0f : 1.0f};
+}
+
+// Makes a default texture whose size CreateDefaultResources marked.
+bool MakeDefaultTexture(CBaseD3D& d3d, const std::wstring& name) {
+  const UINT width = d3d.present.BackBufferWidth, height = d3d.present.BackBufferHeight;
+  // The mark goes whatever happens: a texture that cannot be made is tried
+  // again only after a reset, not at every frame that asks for it.
+  d3d.textureSizes.Erase(name);
+  auto fail = [&] {
+    d3d.textures.Erase(name);
+    d3d.textureSizes.Erase(name);
+    return false;
+  };
+  if (name == L"DefaultRenderTargetTex") {
+    if (!d3d.CreateNamedTexture(name, width, height, D3DUSAGE_RENDERTARGET)) return fail();
+    // The depth surface is wanted but not required: the cut-in effect is all
+    // that uses them.
+    D3DSURFACE_DESC desc;
+    if (d3d.present.EnableAutoDepthStencil && !d3d.surfaces.Find(L"DefaultRenderTargetSurface") &&
+        SUCCEEDED(d3d.GetTexture(name)->GetLevelDesc(0, &desc))) {
+      const D3DCAPS9& caps = d3d.caps;
+      const D3DFORMAT display = d3d.displayMode.Format;
+      for (D3DFORMAT depth : kDepthFormats) {
+        if (SUCCEEDED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, display,
+                                                       D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, depth)) &&
+            SUCCEEDED(tav::direct3D->CheckDepthStencilMatch(caps.AdapterOrdinal, caps.DeviceType, display, desc.Format,
+                                                            depth)) &&
+            d3d.CreateNamedDepthSurface(width, height, depth))
+          break;
+      }
+    }
+    return true;
+  }
+  if (!d3d.CreateNamedTexture(name, width, height, 0)) return fail();
+  IDirect3DTexture9* texture = d3d.GetTexture(name);
+  HRESULT hr = name == L"DefaultTex" ? FillWhite(texture) : D3DXFillTexture(texture, FillPeephole, nullptr);
+  if (FAILED(hr)) {
+    LogHResult(hr, L"D3DXFillTexture");
+    return fail();
+  }
+  return true;
 }
 
 }  // namespace
@@ -138,35 +202,18 @@ bool CBaseD3D::CreateNamedDepthSurface(UINT width, UINT height, D3DFORMAT format
 }
 
 bool CBaseD3D::CreateDefaultResources() {
-  const UINT width = present.BackBufferWidth, height = present.BackBufferHeight;
-  if (!CreateNamedTexture(L"DefaultTex", width, height, 0)) return false;
-  HRESULT hr = D3DXFillTexture(GetTexture(L"DefaultTex"), FillWhite, nullptr);
-  if (FAILED(hr)) {
-    LogHResult(hr, L"D3DXFillTexture");
-    return false;
-  }
-  if (!CreateNamedTexture(L"DefaultPeepholeTex", width, height, 0)) return false;
-  hr = D3DXFillTexture(GetTexture(L"DefaultPeepholeTex"), FillPeephole, nullptr);
-  if (FAILED(hr)) {
-    LogHResult(hr, L"D3DXFillTexture");
-    return false;
-  }
-
-  // The render target and its depth surface are wanted but not required: the
-  // cut-in effect is all that uses them.
-  if (CreateNamedTexture(L"DefaultRenderTargetTex", width, height, D3DUSAGE_RENDERTARGET) &&
-      present.EnableAutoDepthStencil) {
-    D3DSURFACE_DESC desc;
-    if (SUCCEEDED(GetTexture(L"DefaultRenderTargetTex")->GetLevelDesc(0, &desc))) {
-      for (D3DFORMAT depth : kDepthFormats) {
-        if (SUCCEEDED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
-                                                       D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, depth)) &&
-            SUCCEEDED(tav::direct3D->CheckDepthStencilMatch(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
-                                                            desc.Format, depth)) &&
-            CreateNamedDepthSurface(width, height, depth))
-          break;
-      }
-    }
+  // The default textures are made when first asked for (GetTexture): most
+  // scenes never use the peephole or the render target, and a texture the
+  // size of the screen costs its memory and the time to fill it. Their sizes
+  // are known at once; a size without a texture marks one still to make.
+  for (const wchar_t* name : kDefaultTextures) {
+    UINT width = present.BackBufferWidth, height = present.BackBufferHeight;
+    tav::TextureSize size;
+    DWORD filter;
+    RoundTextureSize(width, height, size, filter);
+    if (textures.Find(name)) continue;
+    textureSizes.Erase(name);
+    if (!textureSizes.Insert(name, size)) return false;
   }
   return true;
 }
@@ -179,6 +226,11 @@ bool CBaseD3D::RestoreFileTextures() {
 
 IDirect3DTexture9* CBaseD3D::GetTexture(const std::wstring& name) {
   auto* texture = textures.Find(name);
+  if (texture) return texture->get();
+  // A default texture not made yet is made now (CreateDefaultResources).
+  if (!IsDefaultTexture(name) || !textureSizes.Find(name) || !device || !MakeDefaultTexture(*this, name))
+    return nullptr;
+  texture = textures.Find(name);
   return texture ? texture->get() : nullptr;
 }
 

@@ -107,11 +107,44 @@ TEST_F(TexturesTest, EveryTextureComesBackAfterAReset) {
   EXPECT_EQ(gpu_.LiveDefaultResources(), 0);
   EXPECT_EQ(d3d_->textures.Size(), 0u);
   ASSERT_TRUE(d3d_->RestoreAfterReset({}, nullptr));
+  // The default textures come back when asked for; named textures that are
+  // not image files are their owners' to make again.
+  for (const wchar_t* name : {L"DefaultTex", L"DefaultPeepholeTex", L"DefaultRenderTargetTex"})
+    EXPECT_NE(d3d_->GetTexture(name), nullptr);
   std::vector<std::wstring> after;
   for (auto& [name, texture] : d3d_->textures) after.push_back(name);
-  // Named textures that are not image files are their owners' to make again.
   EXPECT_EQ(after, (std::vector<std::wstring>{L"DefaultTex", L"DefaultPeepholeTex", L"DefaultRenderTargetTex"}));
-  EXPECT_EQ(before.size(), 4u);
+  EXPECT_EQ(before.size(), 1u);
+}
+
+TEST_F(TexturesTest, DefaultTexturesAreMadeOnFirstUseAndNotWhileTheDeviceIsReset) {
+  ASSERT_TRUE(Start(true, 64, 32));
+  EXPECT_EQ(gpu_.Count("CreateTexture"), 0u);
+  EXPECT_EQ(d3d_->surfaces.Find(L"DefaultRenderTargetSurface"), nullptr);
+  // Sizes are known before the textures exist, so quads can be fitted to them.
+  const tav::TextureSize* size = d3d_->GetTextureSize(L"DefaultPeepholeTex");
+  ASSERT_NE(size, nullptr);
+  EXPECT_EQ(size->width, 64);
+  EXPECT_EQ(size->height, 32);
+  IDirect3DTexture9* target = d3d_->GetTexture(L"DefaultRenderTargetTex");
+  ASSERT_NE(target, nullptr);
+  EXPECT_NE(d3d_->surfaces.Find(L"DefaultRenderTargetSurface"), nullptr);  // made with its target
+  EXPECT_EQ(d3d_->GetTexture(L"DefaultRenderTargetTex"), target);
+  EXPECT_EQ(gpu_.Count("CreateTexture"), 1u);
+
+  // Between the release and the restore of a reset nothing is made.
+  ASSERT_TRUE(d3d_->ReleaseForReset({}));
+  EXPECT_EQ(d3d_->GetTexture(L"DefaultTex"), nullptr);
+  ASSERT_TRUE(d3d_->RestoreAfterReset({}, nullptr));
+  // An erased default stays erased; one that cannot be made is not tried at
+  // every frame.
+  EXPECT_TRUE(d3d_->EraseTexture(L"DefaultTex"));
+  EXPECT_EQ(d3d_->GetTexture(L"DefaultTex"), nullptr);
+  gpu_.Script("CreateTexture", {D3DERR_OUTOFVIDEOMEMORY});
+  const size_t made = gpu_.Count("CreateTexture");
+  EXPECT_EQ(d3d_->GetTexture(L"DefaultPeepholeTex"), nullptr);
+  EXPECT_EQ(d3d_->GetTexture(L"DefaultPeepholeTex"), nullptr);
+  EXPECT_EQ(gpu_.Count("CreateTexture"), made + 1);
 }
 
 TEST_F(TexturesTest, CreationFailuresAreLoggedAndKeepTheStores) {

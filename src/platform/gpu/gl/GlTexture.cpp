@@ -161,8 +161,18 @@ HRESULT GlTexture::LockRect(UINT index, D3DLOCKED_RECT* locked, const RECT* rect
   if (!LockArea(rect, level.width, level.height, format_.Compressed(), area)) return D3DERR_INVALIDCALL;
   try {
     // The copy starts zeroed; OpenGL gets the whole level at its first unlock,
-    // so the two never disagree outside a partial lock.
-    if (level.bits.empty()) level.bits.resize(LevelBytes(format_, level.width, level.height));
+    // so the two never disagree outside a partial lock. A level OpenGL holds
+    // already is read back (a dropped copy), unless the lock discards it.
+    if (level.bits.empty()) {
+      level.bits.resize(LevelBytes(format_, level.width, level.height));
+      if (level.uploaded && !(flags & D3DLOCK_DISCARD)) {
+        HRESULT hr = ReadBack(level, index);
+        if (FAILED(hr)) {
+          level.bits = {};
+          return hr;
+        }
+      }
+    }
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
@@ -184,8 +194,26 @@ HRESULT GlTexture::UnlockRect(UINT index) {
   if (index >= visibleLevels_ || !levels_[index].locked) return D3DERR_INVALIDCALL;
   Level& level = levels_[index];
   level.locked = false;
-  if (level.readOnly || SystemMemory()) return S_OK;
-  return Upload(level, index);
+  if (SystemMemory()) return S_OK;
+  HRESULT hr = level.readOnly ? S_OK : Upload(level, index);
+  // A copy that OpenGL does not hold yet (a read-only first lock, a failed
+  // upload) stays: it is the level's content.
+  if (level.uploaded && !KeepsCopies()) level.bits = {};
+  return hr;
+}
+
+bool GlTexture::KeepsCopies() const {
+  return SystemMemory() || (desc_.Usage & D3DUSAGE_DYNAMIC) || format_.Compressed();
+}
+
+HRESULT GlTexture::ReadBack(Level& level, UINT index) {
+  if (!texture_ || !GetCore()->MakeCurrent()) return D3DERR_INVALIDCALL;
+  DrainGlErrors();
+  glBindTexture(GL_TEXTURE_2D, texture_);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  glGetTexImage(GL_TEXTURE_2D, GLint(index), format_.glFormat, format_.glType, level.bits.data());
+  return GlErrorResult();
 }
 
 HRESULT GlTexture::Upload(Level& level, UINT index) {
@@ -208,11 +236,9 @@ HRESULT GlTexture::Upload(Level& level, UINT index) {
   HRESULT hr = GlErrorResult();
   if (FAILED(hr)) return hr;
   level.uploaded = true;
-  if (index == 0 && levels_.size() > visibleLevels_) {
-    glGenerateMipmap(GL_TEXTURE_2D);
-    mipsDirty_ = false;
-    hr = GlErrorResult();
-  }
+  // Generated levels are made when the texture is next sampled: a texture
+  // filled in several locks, or never drawn, makes them once or never.
+  if (index == 0 && levels_.size() > visibleLevels_) mipsDirty_ = true;
   return hr;
 }
 
