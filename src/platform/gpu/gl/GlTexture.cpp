@@ -13,6 +13,30 @@ UINT FullChain(UINT width, UINT height) {
   return levels;
 }
 
+// The average of two bytes, halves rounded up.
+inline uint32_t Average(uint32_t a, uint32_t b) { return (a + b + 1) >> 1; }
+
+}  // namespace
+
+void HalveLevel(const BYTE* from, UINT width, UINT height, BYTE* to) {
+  const UINT w = std::max(1u, width / 2), h = std::max(1u, height / 2);
+  const size_t pitch = size_t(width) * 4;
+  for (UINT y = 0; y < h; ++y) {
+    const BYTE* top = from + (height > 1 ? 2 * y : 0) * pitch;
+    const BYTE* bottom = height > 1 ? top + pitch : top;
+    BYTE* out = to + size_t(y) * w * 4;
+    for (UINT x = 0; x < w; ++x) {
+      const size_t left = (width > 1 ? 2 * size_t(x) : 0) * 4, right = width > 1 ? left + 4 : left;
+      for (int c = 0; c < 4; ++c) {
+        const uint32_t upper = Average(top[left + c], top[right + c]);
+        out[4 * x + c] = BYTE(Average(upper, Average(bottom[left + c], bottom[right + c])));
+      }
+    }
+  }
+}
+
+namespace {
+
 }  // namespace
 
 // Level surface.
@@ -245,8 +269,48 @@ HRESULT GlTexture::Upload(Level& level, UINT index) {
 void GlTexture::PrepareForSampling() {
   if (!mipsDirty_ || !texture_) return;
   glBindTexture(GL_TEXTURE_2D, texture_);
-  glGenerateMipmap(GL_TEXTURE_2D);
+  if (!GenerateOnCpu()) glGenerateMipmap(GL_TEXTURE_2D);
   mipsDirty_ = false;
+}
+
+bool GlTexture::GenerateOnCpu() {
+  // Levels of 8-bit channels that halve exactly: the box average of each 2 x 2
+  // block, rounded as the driver's own generation rounds it (pairs averaged
+  // with halves rounded up, then the two pair averages), so the pixels are
+  // the same either way. Rendered textures change on the GPU and stay there.
+  if (format_.bytesPerTexel != 4 || format_.Compressed() || (desc_.Usage & D3DUSAGE_RENDERTARGET)) return false;
+  for (size_t i = 1; i < levels_.size(); ++i) {
+    const Level& above = levels_[i - 1];
+    const Level& level = levels_[i];
+    if ((above.width > 1 && level.width * 2 != above.width) || (above.height > 1 && level.height * 2 != above.height))
+      return false;
+  }
+  try {
+    std::vector<BYTE> from;
+    if (!levels_[0].locked) from = levels_[0].bits;
+    if (from.empty()) {
+      // No copy (dropped after its upload), or one being written: OpenGL's
+      // level is the one to sample.
+      from.resize(LevelBytes(format_, levels_[0].width, levels_[0].height));
+      glPixelStorei(GL_PACK_ALIGNMENT, 1);
+      glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+      glGetTexImage(GL_TEXTURE_2D, 0, format_.glFormat, format_.glType, from.data());
+    }
+    std::vector<BYTE> to;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    for (size_t i = 1; i < levels_.size(); ++i) {
+      const Level& above = levels_[i - 1];
+      to.resize(size_t(levels_[i].width) * levels_[i].height * 4);
+      HalveLevel(from.data(), above.width, above.height, to.data());
+      glTexSubImage2D(GL_TEXTURE_2D, GLint(i), 0, 0, GLsizei(levels_[i].width), GLsizei(levels_[i].height),
+                      format_.glFormat, format_.glType, to.data());
+      from.swap(to);
+    }
+  } catch (const std::bad_alloc&) {
+    return false;  // the driver makes them instead
+  }
+  return true;
 }
 
 }  // namespace tav::gpu::gl

@@ -18,6 +18,10 @@ namespace tav::gpu::gl {
 
 class GlTexture;
 
+// One level of four 8-bit channels to the next smaller one (half each side
+// that is above 1): each texel the rounded box average of its 2 x 2 block.
+void HalveLevel(const BYTE* from, UINT width, UINT height, BYTE* to);
+
 // One level of a texture as a surface. It lives as long as its texture and
 // shares the texture's reference count, as a texture's surfaces do.
 class GlLevelSurface final : public GlSurface {
@@ -35,6 +39,10 @@ class GlLevelSurface final : public GlSurface {
 
  private:
   friend class GlTexture;
+
+// One level of four 8-bit channels to the next smaller one (half each side
+// that is above 1): each texel the rounded box average of its 2 x 2 block.
+void HalveLevel(const BYTE* from, UINT width, UINT height, BYTE* to);
   ~GlLevelSurface() override = default;
   GlTexture* texture_;
   UINT level_;
@@ -79,6 +87,9 @@ class GlTexture final : public RefCounted<IDirect3DTexture9>, public CoreResourc
   bool KeepsCopies() const;
   // Fills a new copy of an uploaded level from OpenGL.
   HRESULT ReadBack(Level& level, UINT index);
+  // Makes the generated levels from level 0 on the CPU (the texture is bound);
+  // false when the driver must make them.
+  bool GenerateOnCpu();
 
   const FormatInfo& format_;
   D3DSURFACE_DESC desc_;
