@@ -4,7 +4,6 @@
 // when they are next asked for.
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <iterator>
 
 #include "core/ErrorLog.h"
@@ -26,21 +25,7 @@ bool IsDefaultTexture(const std::wstring& name) {
   return std::find(std::begin(kDefaultTextures), std::end(kDefaultTextures), name) != std::end(kDefaultTextures);
 }
 
-void White(D3DXVECTOR4* out, const D3DXVECTOR2*, const D3DXVECTOR2*, void*) { *out = {1, 1, 1, 1}; }
-
-// Opaque white in every texel. A8R8G8B8 (what the device gives) is all ones
-// bytes, set at once rather than texel by texel.
-HRESULT FillWhite(IDirect3DTexture9* texture) {
-  D3DSURFACE_DESC desc;
-  HRESULT hr = texture->GetLevelDesc(0, &desc);
-  if (FAILED(hr)) return hr;
-  if (desc.Format != D3DFMT_A8R8G8B8 || texture->GetLevelCount() != 1) return D3DXFillTexture(texture, White, nullptr);
-  D3DLOCKED_RECT locked;
-  if (FAILED(hr = texture->LockRect(0, &locked, nullptr, 0))) return hr;
-  auto* row = static_cast<uint8_t*>(locked.pBits);
-  for (UINT y = 0; y < desc.Height; ++y, row += locked.Pitch) std::memset(row, 0xFF, size_t(desc.Width) * 4);
-  return texture->UnlockRect(0);
-}
+void FillWhite(D3DXVECTOR4* out, const D3DXVECTOR2*, const D3DXVECTOR2*, void*) { *out = {1, 1, 1, 1}; }
 
 // Opaque black with a transparent disc of radius 0.5 around the centre of the
 // texture (an ellipse on screen when the texture is not square).
@@ -54,6 +39,7 @@ bool MakeDefaultTexture(CBaseD3D& d3d, const std::wstring& name) {
   const UINT width = d3d.present.BackBufferWidth, height = d3d.present.BackBufferHeight;
   // The mark goes whatever happens: a texture that cannot be made is tried
   // again only after a reset, not at every frame that asks for it.
+  const tav::TextureSize mark = *d3d.textureSizes.Find(name);
   d3d.textureSizes.Erase(name);
   auto fail = [&] {
     d3d.textures.Erase(name);
@@ -80,9 +66,22 @@ bool MakeDefaultTexture(CBaseD3D& d3d, const std::wstring& name) {
     }
     return true;
   }
+  if (name == L"DefaultTex") {
+    // One white texel samples as white wherever a quad reads it, so the
+    // texture need not be the size of the screen; the size quads are fitted
+    // to stays the screen's.
+    if (!d3d.CreateNamedTexture(name, 1, 1, 0)) return fail();
+    d3d.textureSizes.Erase(name);
+    d3d.textureSizes.Insert(name, mark);
+    HRESULT hr = D3DXFillTexture(d3d.GetTexture(name), FillWhite, nullptr);
+    if (FAILED(hr)) {
+      LogHResult(hr, L"D3DXFillTexture");
+      return fail();
+    }
+    return true;
+  }
   if (!d3d.CreateNamedTexture(name, width, height, 0)) return fail();
-  IDirect3DTexture9* texture = d3d.GetTexture(name);
-  HRESULT hr = name == L"DefaultTex" ? FillWhite(texture) : D3DXFillTexture(texture, FillPeephole, nullptr);
+  HRESULT hr = D3DXFillTexture(d3d.GetTexture(name), FillPeephole, nullptr);
   if (FAILED(hr)) {
     LogHResult(hr, L"D3DXFillTexture");
     return fail();
