@@ -46,26 +46,8 @@ bool MakeDefaultTexture(CBaseD3D& d3d, const std::wstring& name) {
     d3d.textureSizes.Erase(name);
     return false;
   };
-  if (name == L"DefaultRenderTargetTex") {
-    if (!d3d.CreateNamedTexture(name, width, height, D3DUSAGE_RENDERTARGET)) return fail();
-    // The depth surface is wanted but not required: the cut-in effect is all
-    // that uses them.
-    D3DSURFACE_DESC desc;
-    if (d3d.present.EnableAutoDepthStencil && !d3d.surfaces.Find(L"DefaultRenderTargetSurface") &&
-        SUCCEEDED(d3d.GetTexture(name)->GetLevelDesc(0, &desc))) {
-      const D3DCAPS9& caps = d3d.caps;
-      const D3DFORMAT display = d3d.displayMode.Format;
-      for (D3DFORMAT depth : kDepthFormats) {
-        if (SUCCEEDED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, display,
-                                                       D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, depth)) &&
-            SUCCEEDED(tav::direct3D->CheckDepthStencilMatch(caps.AdapterOrdinal, caps.DeviceType, display, desc.Format,
-                                                            depth)) &&
-            d3d.CreateNamedDepthSurface(width, height, depth))
-          break;
-      }
-    }
-    return true;
-  }
+  if (name == L"DefaultRenderTargetTex")
+    return d3d.CreateNamedTexture(name, width, height, D3DUSAGE_RENDERTARGET) || fail();
   if (name == L"DefaultTex") {
     // One white texel samples as white wherever a quad reads it, so the
     // texture need not be the size of the screen; the size quads are fitted
@@ -205,14 +187,37 @@ bool CBaseD3D::CreateDefaultResources() {
   // scenes never use the peephole or the render target, and a texture the
   // size of the screen costs its memory and the time to fill it. Their sizes
   // are known at once; a size without a texture marks one still to make.
+  const UINT width = present.BackBufferWidth, height = present.BackBufferHeight;
   for (const wchar_t* name : kDefaultTextures) {
-    UINT width = present.BackBufferWidth, height = present.BackBufferHeight;
+    UINT w = width, h = height;
     tav::TextureSize size;
     DWORD filter;
-    RoundTextureSize(width, height, size, filter);
+    RoundTextureSize(w, h, size, filter);
     if (textures.Find(name)) continue;
     textureSizes.Erase(name);
     if (!textureSizes.Insert(name, size)) return false;
+  }
+
+  // The render target's depth surface is made now, in the format the target
+  // will have: it is found before the target when a render to texture
+  // begins. Both are wanted but not required: the cut-in effect is all that
+  // uses them.
+  if (!present.EnableAutoDepthStencil || surfaces.Find(L"DefaultRenderTargetSurface")) return true;
+  UINT w = width, h = height, levels = 1;
+  tav::TextureSize size;
+  DWORD filter;
+  RoundTextureSize(w, h, size, filter);
+  D3DFORMAT format = RenderTargetFormat(D3DFMT_A8R8G8B8);
+  if (FAILED(D3DXCheckTextureRequirements(device.get(), &w, &h, &levels, D3DUSAGE_RENDERTARGET, &format,
+                                          D3DPOOL_DEFAULT)))
+    return true;
+  for (D3DFORMAT depth : kDepthFormats) {
+    if (SUCCEEDED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
+                                                   D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, depth)) &&
+        SUCCEEDED(tav::direct3D->CheckDepthStencilMatch(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
+                                                        format, depth)) &&
+        CreateNamedDepthSurface(width, height, depth))
+      break;
   }
   return true;
 }

@@ -286,26 +286,27 @@ bool GlTexture::GenerateOnCpu() {
       return false;
   }
   try {
-    std::vector<BYTE> from;
-    if (!levels_[0].locked) from = levels_[0].bits;
-    if (from.empty()) {
+    std::vector<BYTE> from, to;
+    const BYTE* source = levels_[0].bits.data();
+    if (levels_[0].bits.empty() || levels_[0].locked) {
       // No copy (dropped after its upload), or one being written: OpenGL's
       // level is the one to sample.
       from.resize(LevelBytes(format_, levels_[0].width, levels_[0].height));
       glPixelStorei(GL_PACK_ALIGNMENT, 1);
       glPixelStorei(GL_PACK_ROW_LENGTH, 0);
       glGetTexImage(GL_TEXTURE_2D, 0, format_.glFormat, format_.glType, from.data());
+      source = from.data();
     }
-    std::vector<BYTE> to;
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     for (size_t i = 1; i < levels_.size(); ++i) {
       const Level& above = levels_[i - 1];
       to.resize(size_t(levels_[i].width) * levels_[i].height * 4);
-      HalveLevel(from.data(), above.width, above.height, to.data());
+      HalveLevel(source, above.width, above.height, to.data());
       glTexSubImage2D(GL_TEXTURE_2D, GLint(i), 0, 0, GLsizei(levels_[i].width), GLsizei(levels_[i].height),
                       format_.glFormat, format_.glType, to.data());
       from.swap(to);
+      source = from.data();
     }
   } catch (const std::bad_alloc&) {
     return false;  // the driver makes them instead
