@@ -1,5 +1,8 @@
 #include "entry/StartUp.h"
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "app/Config.h"
 #include "core/ErrorLog.h"
 #include "app/Game.h"
@@ -29,6 +32,27 @@ constexpr const wchar_t* kDriverHelpPage = L"https://wiki.debian.org/GraphicsCar
 // A pixel shader small enough to compile anywhere the real ones do.
 constexpr char kProbeShader[] = "float4 PS(float4 c : COLOR0) : COLOR0 { return c; }";
 
+// Mesa keeps the shaders it compiled under the user's cache folder, but makes
+// only its own folder there: on an account whose cache folder does not exist
+// yet (a fresh one, or XDG_CACHE_HOME naming a new place), the driver would
+// compile every shader again at every start. The folder is made as the XDG
+// rules ask, private to the user.
+void EnsureUserCacheFolder() {
+  namespace fs = std::filesystem;
+  fs::path folder;
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  const char* home = std::getenv("HOME");
+  if (cache && *cache == '/')
+    folder = cache;
+  else if (home && *home == '/')
+    folder = fs::path(home) / ".cache";
+  else
+    return;
+  std::error_code error;
+  // Failing leaves the driver as it was without the folder.
+  if (fs::create_directory(folder, error)) fs::permissions(folder, fs::perms::owner_all, error);
+}
+
 }  // namespace
 
 bool GraphicsRuntimeAvailable() {
@@ -50,6 +74,7 @@ bool StartUp(const std::function<void(const char* step)>& stepDone) {
     if (stepDone) stepDone(step);
   };
   os::SetUserLocale();
+  EnsureUserCacheFolder();
   if (!GraphicsRuntimeAvailable()) {
     OfferGraphicsDriverHelp();
     return false;
