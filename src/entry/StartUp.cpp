@@ -1,5 +1,8 @@
 #include "entry/StartUp.h"
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "app/Config.h"
 #include "core/ErrorLog.h"
 #include "app/Game.h"
@@ -29,6 +32,27 @@ constexpr const wchar_t* kDriverHelpPage = L"https://wiki.debian.org/GraphicsCar
 // A pixel shader small enough to compile anywhere the real ones do.
 constexpr char kProbeShader[] = "float4 PS(float4 c : COLOR0) : COLOR0 { return c; }";
 
+// Mesa keeps the shaders it compiled under the user's cache folder, but makes
+// only its own folder there: on an account whose cache folder does not exist
+// yet (a fresh one, or XDG_CACHE_HOME naming a new place), the driver would
+// compile every shader again at every start. The folder is made as the XDG
+// rules ask, private to the user.
+void EnsureUserCacheFolder() {
+  namespace fs = std::filesystem;
+  fs::path folder;
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  const char* home = std::getenv("HOME");
+  if (cache && *cache == '/')
+    folder = cache;
+  else if (home && *home == '/')
+    folder = fs::path(home) / ".cache";
+  else
+    return;
+  std::error_code error;
+  // Failing leaves the driver as it was without the folder.
+  if (fs::create_directory(folder, error)) fs::permissions(folder, fs::perms::owner_all, error);
+}
+
 }  // namespace
 
 bool GraphicsRuntimeAvailable() {
@@ -45,18 +69,26 @@ void OfferGraphicsDriverHelp() {
     os::ShellExecuteW(nullptr, nullptr, kDriverHelpPage, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-bool StartUp() {
+bool StartUp(const std::function<void(const char* step)>& stepDone) {
+  auto done = [&stepDone](const char* step) {
+    if (stepDone) stepDone(step);
+  };
   os::SetUserLocale();
+  EnsureUserCacheFolder();
   if (!GraphicsRuntimeAvailable()) {
     OfferGraphicsDriverHelp();
     return false;
   }
+  done("graphics probe");
   if (!CreateDirect3D(L"Tavri")) return false;
+  done("Res archive, Direct3D");
   // Without sound (no device, or its thread cannot start) the game plays on silently.
   StartAudio();
+  done("audio");
   if (!ArchiveStore::Load(TextStore(), L"Txt.pac") || !ArchiveStore::Load(IdStore(), L"ID.pac")) return false;
   if (!ReadConfig(TextStore(), config)) return false;
   if (!IdsAgree(TextStore(), ResStore(), IdStore())) return false;
+  done("Txt, ID archives, config");
 
   // A missing or damaged icon file leaves the window without icons.
   HICON smallIcon = static_cast<HICON>(os::LoadImageW(nullptr, L"Icon.ico", IMAGE_ICON, 16, 16,
@@ -70,6 +102,7 @@ bool StartUp() {
     game.window = nullptr;
     return false;
   }
+  done("window, device, default textures, shaders");
   os::SetWindowTextW(game.window, L"Now Loading .0%");
   ApplyDefaultRenderStates(game.device.Device());
   game.SetAfterReset([&game] {
@@ -92,7 +125,9 @@ bool StartUp() {
   // the one on screen is skipped, so a page waiting for a click costs
   // nothing.
   game.skipUnchangedFrames = true;
-  return game.RegisterScene(L"TITLE", title);
+  if (!game.RegisterScene(L"TITLE", title)) return false;
+  done("title scene: images, fonts, text");
+  return true;
 }
 
 }  // namespace tav

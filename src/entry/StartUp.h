@@ -2,6 +2,8 @@
 // Bringing the engine up, step by step, from the archives in the working
 // directory to a window with a running device.
 
+#include <functional>
+
 namespace tav {
 
 // The graphics the engine needs: an OpenGL 4.1 device and a working shader
@@ -11,6 +13,8 @@ bool GraphicsRuntimeAvailable();
 void OfferGraphicsDriverHelp();
 
 // Every start-up step up to the message loop. False ends the program quietly.
-bool StartUp();
+// `stepDone`, when given, is told the name of each step as it ends (the
+// start-up benchmark reads the clock and the memory there).
+bool StartUp(const std::function<void(const char* step)>& stepDone = nullptr);
 
 }  // namespace tav

@@ -1,8 +1,10 @@
 // Named textures and surfaces. Every texture lives in the default pool, so all
 // of them are dropped before a device reset and made again after it: image
-// textures from the bytes they were first made from.
+// textures from the bytes they were first made from, the default textures
+// when they are next asked for.
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 #include "core/ErrorLog.h"
 #include "gfx/BaseD3D.h"
@@ -17,6 +19,12 @@ namespace {
 constexpr D3DFORMAT kRenderTargetFallbacks[] = {D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5, D3DFMT_R5G6B5};
 constexpr D3DFORMAT kDepthFormats[] = {D3DFMT_D32, D3DFMT_D24X8, D3DFMT_D16};
 
+constexpr const wchar_t* kDefaultTextures[] = {L"DefaultTex", L"DefaultPeepholeTex", L"DefaultRenderTargetTex"};
+
+bool IsDefaultTexture(const std::wstring& name) {
+  return std::find(std::begin(kDefaultTextures), std::end(kDefaultTextures), name) != std::end(kDefaultTextures);
+}
+
 void FillWhite(D3DXVECTOR4* out, const D3DXVECTOR2*, const D3DXVECTOR2*, void*) { *out = {1, 1, 1, 1}; }
 
 // Opaque black with a transparent disc of radius 0.5 around the centre of the
@@ -24,6 +32,43 @@ void FillWhite(D3DXVECTOR4* out, const D3DXVECTOR2*, const D3DXVECTOR2*, void*) 
 void FillPeephole(D3DXVECTOR4* out, const D3DXVECTOR2* uv, const D3DXVECTOR2*, void*) {
   float du = uv->x - 0.5f, dv = uv->y - 0.5f;
   *out = {0, 0, 0, du * du + dv * dv < 0.25f ? 0.0f : 1.0f};
+}
+
+// Makes a default texture whose size CreateDefaultResources marked.
+bool MakeDefaultTexture(CBaseD3D& d3d, const std::wstring& name) {
+  const UINT width = d3d.present.BackBufferWidth, height = d3d.present.BackBufferHeight;
+  // The mark goes whatever happens: a texture that cannot be made is tried
+  // again only after a reset, not at every frame that asks for it.
+  const tav::TextureSize mark = *d3d.textureSizes.Find(name);
+  d3d.textureSizes.Erase(name);
+  auto fail = [&] {
+    d3d.textures.Erase(name);
+    d3d.textureSizes.Erase(name);
+    return false;
+  };
+  if (name == L"DefaultRenderTargetTex")
+    return d3d.CreateNamedTexture(name, width, height, D3DUSAGE_RENDERTARGET) || fail();
+  if (name == L"DefaultTex") {
+    // One white texel samples as white wherever a quad reads it, so the
+    // texture need not be the size of the screen; the size quads are fitted
+    // to stays the screen's.
+    if (!d3d.CreateNamedTexture(name, 1, 1, 0)) return fail();
+    d3d.textureSizes.Erase(name);
+    d3d.textureSizes.Insert(name, mark);
+    HRESULT hr = D3DXFillTexture(d3d.GetTexture(name), FillWhite, nullptr);
+    if (FAILED(hr)) {
+      LogHResult(hr, L"D3DXFillTexture");
+      return fail();
+    }
+    return true;
+  }
+  if (!d3d.CreateNamedTexture(name, width, height, 0)) return fail();
+  HRESULT hr = D3DXFillTexture(d3d.GetTexture(name), FillPeephole, nullptr);
+  if (FAILED(hr)) {
+    LogHResult(hr, L"D3DXFillTexture");
+    return fail();
+  }
+  return true;
 }
 
 }  // namespace
@@ -138,35 +183,41 @@ bool CBaseD3D::CreateNamedDepthSurface(UINT width, UINT height, D3DFORMAT format
 }
 
 bool CBaseD3D::CreateDefaultResources() {
+  // The default textures are made when first asked for (GetTexture): most
+  // scenes never use the peephole or the render target, and a texture the
+  // size of the screen costs its memory and the time to fill it. Their sizes
+  // are known at once; a size without a texture marks one still to make.
   const UINT width = present.BackBufferWidth, height = present.BackBufferHeight;
-  if (!CreateNamedTexture(L"DefaultTex", width, height, 0)) return false;
-  HRESULT hr = D3DXFillTexture(GetTexture(L"DefaultTex"), FillWhite, nullptr);
-  if (FAILED(hr)) {
-    LogHResult(hr, L"D3DXFillTexture");
-    return false;
-  }
-  if (!CreateNamedTexture(L"DefaultPeepholeTex", width, height, 0)) return false;
-  hr = D3DXFillTexture(GetTexture(L"DefaultPeepholeTex"), FillPeephole, nullptr);
-  if (FAILED(hr)) {
-    LogHResult(hr, L"D3DXFillTexture");
-    return false;
+  for (const wchar_t* name : kDefaultTextures) {
+    UINT w = width, h = height;
+    tav::TextureSize size;
+    DWORD filter;
+    RoundTextureSize(w, h, size, filter);
+    if (textures.Find(name)) continue;
+    textureSizes.Erase(name);
+    if (!textureSizes.Insert(name, size)) return false;
   }
 
-  // The render target and its depth surface are wanted but not required: the
-  // cut-in effect is all that uses them.
-  if (CreateNamedTexture(L"DefaultRenderTargetTex", width, height, D3DUSAGE_RENDERTARGET) &&
-      present.EnableAutoDepthStencil) {
-    D3DSURFACE_DESC desc;
-    if (SUCCEEDED(GetTexture(L"DefaultRenderTargetTex")->GetLevelDesc(0, &desc))) {
-      for (D3DFORMAT depth : kDepthFormats) {
-        if (SUCCEEDED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
-                                                       D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, depth)) &&
-            SUCCEEDED(tav::direct3D->CheckDepthStencilMatch(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
-                                                            desc.Format, depth)) &&
-            CreateNamedDepthSurface(width, height, depth))
-          break;
-      }
-    }
+  // The render target's depth surface is made now, in the format the target
+  // will have: it is found before the target when a render to texture
+  // begins. Both are wanted but not required: the cut-in effect is all that
+  // uses them.
+  if (!present.EnableAutoDepthStencil || surfaces.Find(L"DefaultRenderTargetSurface")) return true;
+  UINT w = width, h = height, levels = 1;
+  tav::TextureSize size;
+  DWORD filter;
+  RoundTextureSize(w, h, size, filter);
+  D3DFORMAT format = RenderTargetFormat(D3DFMT_A8R8G8B8);
+  if (FAILED(D3DXCheckTextureRequirements(device.get(), &w, &h, &levels, D3DUSAGE_RENDERTARGET, &format,
+                                          D3DPOOL_DEFAULT)))
+    return true;
+  for (D3DFORMAT depth : kDepthFormats) {
+    if (SUCCEEDED(tav::direct3D->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
+                                                   D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, depth)) &&
+        SUCCEEDED(tav::direct3D->CheckDepthStencilMatch(caps.AdapterOrdinal, caps.DeviceType, displayMode.Format,
+                                                        format, depth)) &&
+        CreateNamedDepthSurface(width, height, depth))
+      break;
   }
   return true;
 }
@@ -179,6 +230,11 @@ bool CBaseD3D::RestoreFileTextures() {
 
 IDirect3DTexture9* CBaseD3D::GetTexture(const std::wstring& name) {
   auto* texture = textures.Find(name);
+  if (texture) return texture->get();
+  // A default texture not made yet is made now (CreateDefaultResources).
+  if (!IsDefaultTexture(name) || !textureSizes.Find(name) || !device || !MakeDefaultTexture(*this, name))
+    return nullptr;
+  texture = textures.Find(name);
   return texture ? texture->get() : nullptr;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 #include "app/Config.h"
@@ -132,9 +133,25 @@ TEST_F(StartUpTest, StartsTheWindowWithTheLoadingCaptionAndClosesOnTheDestroyMes
   WriteGame(dir_.Path(), GameFiles());
   fs::path saved = fs::current_path();
   fs::current_path(dir_.Path());
-  bool started = tav::StartUp();
+  // A cache folder that does not exist yet is made, private, for the
+  // driver's shader cache; every step is reported as it ends.
+  const char* cacheBefore = std::getenv("XDG_CACHE_HOME");
+  const std::string savedCache = cacheBefore ? cacheBefore : "";
+  const fs::path cache = dir_.Path() / "new-cache";
+  setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+  std::vector<std::string> steps;
+  bool started = tav::StartUp([&steps](const char* step) { steps.push_back(step); });
+  if (cacheBefore)
+    setenv("XDG_CACHE_HOME", savedCache.c_str(), 1);
+  else
+    unsetenv("XDG_CACHE_HOME");
   fs::current_path(saved);
   ASSERT_TRUE(started) << TavriLog();
+  ASSERT_TRUE(fs::is_directory(cache));
+  EXPECT_EQ(fs::status(cache).permissions() & fs::perms::all, fs::perms::owner_all);
+  ASSERT_EQ(steps.size(), 6u);
+  EXPECT_EQ(steps.front(), "graphics probe");
+  EXPECT_EQ(steps.back(), "title scene: images, fonts, text");
 
   tav::CGame& game = tav::GetGame();
   wchar_t caption[64] = {};

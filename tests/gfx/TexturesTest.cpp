@@ -88,8 +88,15 @@ TEST_F(TexturesTest, DefaultTexturesAreWhiteAndAPeephole) {
     t->UnlockRect(0);
     return v;
   };
-  EXPECT_EQ(texel(L"DefaultTex", 0, 0), 0xFFFFFFFFu);
-  EXPECT_EQ(texel(L"DefaultTex", 63, 31), 0xFFFFFFFFu);
+  // White is white at any size: the texture is small, quads are fitted to
+  // the screen's size all the same.
+  D3DSURFACE_DESC desc;
+  ASSERT_EQ(d3d_->GetTexture(L"DefaultTex")->GetLevelDesc(0, &desc), S_OK);
+  EXPECT_LE(desc.Width * desc.Height, 4u);
+  for (UINT y = 0; y < desc.Height; ++y)
+    for (UINT x = 0; x < desc.Width; ++x) EXPECT_EQ(texel(L"DefaultTex", x, y), 0xFFFFFFFFu);
+  EXPECT_EQ(d3d_->GetTextureSize(L"DefaultTex")->imageWidth, 64);
+  EXPECT_EQ(d3d_->GetTextureSize(L"DefaultTex")->imageHeight, 32);
   // 64 x 32: the disc is an ellipse filling the texture.
   EXPECT_EQ(texel(L"DefaultPeepholeTex", 32, 16), 0x00000000u);
   EXPECT_EQ(texel(L"DefaultPeepholeTex", 2, 16), 0x00000000u);
@@ -107,11 +114,45 @@ TEST_F(TexturesTest, EveryTextureComesBackAfterAReset) {
   EXPECT_EQ(gpu_.LiveDefaultResources(), 0);
   EXPECT_EQ(d3d_->textures.Size(), 0u);
   ASSERT_TRUE(d3d_->RestoreAfterReset({}, nullptr));
+  // The default textures come back when asked for; named textures that are
+  // not image files are their owners' to make again.
+  for (const wchar_t* name : {L"DefaultTex", L"DefaultPeepholeTex", L"DefaultRenderTargetTex"})
+    EXPECT_NE(d3d_->GetTexture(name), nullptr);
   std::vector<std::wstring> after;
   for (auto& [name, texture] : d3d_->textures) after.push_back(name);
-  // Named textures that are not image files are their owners' to make again.
   EXPECT_EQ(after, (std::vector<std::wstring>{L"DefaultTex", L"DefaultPeepholeTex", L"DefaultRenderTargetTex"}));
-  EXPECT_EQ(before.size(), 4u);
+  EXPECT_EQ(before.size(), 1u);
+}
+
+TEST_F(TexturesTest, DefaultTexturesAreMadeOnFirstUseAndNotWhileTheDeviceIsReset) {
+  ASSERT_TRUE(Start(true, 64, 32));
+  EXPECT_EQ(gpu_.Count("CreateTexture"), 0u);
+  // The target's depth surface is made at once: a render to texture finds it
+  // before it asks for the target.
+  EXPECT_NE(d3d_->surfaces.Find(L"DefaultRenderTargetSurface"), nullptr);
+  // Sizes are known before the textures exist, so quads can be fitted to them.
+  const tav::TextureSize* size = d3d_->GetTextureSize(L"DefaultPeepholeTex");
+  ASSERT_NE(size, nullptr);
+  EXPECT_EQ(size->width, 64);
+  EXPECT_EQ(size->height, 32);
+  IDirect3DTexture9* target = d3d_->GetTexture(L"DefaultRenderTargetTex");
+  ASSERT_NE(target, nullptr);
+  EXPECT_EQ(d3d_->GetTexture(L"DefaultRenderTargetTex"), target);
+  EXPECT_EQ(gpu_.Count("CreateTexture"), 1u);
+
+  // Between the release and the restore of a reset nothing is made.
+  ASSERT_TRUE(d3d_->ReleaseForReset({}));
+  EXPECT_EQ(d3d_->GetTexture(L"DefaultTex"), nullptr);
+  ASSERT_TRUE(d3d_->RestoreAfterReset({}, nullptr));
+  // An erased default stays erased; one that cannot be made is not tried at
+  // every frame.
+  EXPECT_TRUE(d3d_->EraseTexture(L"DefaultTex"));
+  EXPECT_EQ(d3d_->GetTexture(L"DefaultTex"), nullptr);
+  gpu_.Script("CreateTexture", {D3DERR_OUTOFVIDEOMEMORY});
+  const size_t made = gpu_.Count("CreateTexture");
+  EXPECT_EQ(d3d_->GetTexture(L"DefaultPeepholeTex"), nullptr);
+  EXPECT_EQ(d3d_->GetTexture(L"DefaultPeepholeTex"), nullptr);
+  EXPECT_EQ(gpu_.Count("CreateTexture"), made + 1);
 }
 
 TEST_F(TexturesTest, CreationFailuresAreLoggedAndKeepTheStores) {

@@ -1,9 +1,12 @@
 // Textures of the OpenGL device: every format's texels sampled back, locking
 // rules, level chains and generated mip-maps.
+#include <algorithm>
 #include <cstring>
 
 #include "gpu/GlTestSupport.h"
+#include "platform/gpu/gl/GlApi.h"
 #include "platform/gpu/gl/GlProbe.h"
+#include "platform/gpu/gl/GlTexture.h"
 
 namespace tavtest::gl {
 namespace {
@@ -197,6 +200,63 @@ TEST_F(GlTexture, GeneratedMipMapsFollowLevelZero) {
   ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0), S_OK);
   pixels = Sample(target.Get(), 1, 1);
   EXPECT_EQ(pixels[0], 0xFF0000FFu);
+}
+
+// Generated levels are made on the CPU; they must be the driver's own to the
+// bit, or a minified picture would change with the path that made its levels.
+TEST_F(GlTexture, GeneratedLevelsAreTheDriversOwnAndLockedLevelsReadBack) {
+  namespace gl = tav::gpu::gl;
+  constexpr UINT kW = 64, kH = 16;
+  std::vector<uint8_t> picture(kW * kH * 4);
+  uint32_t seed = 12345;
+  for (uint8_t& b : picture) {
+    seed = seed * 1103515245u + 12345u;
+    // Many extremes, so that halves are rounded often.
+    b = (seed >> 24) % 3 == 0 ? uint8_t((seed >> 16) & 1 ? 255 : 0) : uint8_t(seed >> 16);
+  }
+  for (DWORD usage : {DWORD(D3DUSAGE_AUTOGENMIPMAP), DWORD(D3DUSAGE_AUTOGENMIPMAP | D3DUSAGE_DYNAMIC)}) {
+    SCOPED_TRACE(usage);
+    Ref<IDirect3DTexture9> texture;
+    ASSERT_EQ(device_->CreateTexture(kW, kH, 0, usage, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, texture.Out(), nullptr), S_OK);
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), S_OK);
+    for (UINT y = 0; y < kH; ++y)
+      std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, &picture[y * kW * 4], kW * 4);
+    ASSERT_EQ(texture->UnlockRect(0), S_OK);
+    // Read again after the upload: the same bytes, whether kept or read back.
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), S_OK);
+    for (UINT y = 0; y < kH; ++y)
+      EXPECT_EQ(std::memcmp(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, &picture[y * kW * 4], kW * 4), 0);
+    ASSERT_EQ(texture->UnlockRect(0), S_OK);
+    Sample(texture.Get(), kW, kH);  // the first sampling makes the levels
+
+    GLuint reference = 0;
+    glGenTextures(1, &reference);
+    glBindTexture(GL_TEXTURE_2D, reference);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kW, kH, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, picture.data());
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    // The halving itself, apart from the texture that uses it.
+    std::vector<uint8_t> halved(kW * kH), driver(kW * kH);
+    gl::HalveLevel(picture.data(), kW, kH, halved.data());
+    glGetTexImage(GL_TEXTURE_2D, 1, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, driver.data());
+    EXPECT_EQ(halved, driver);
+    const GLuint made = static_cast<gl::GlTexture*>(texture.Get())->Name();
+    for (GLint level = 1; level <= 6; ++level) {
+      SCOPED_TRACE(level);
+      const size_t size = size_t(std::max(1u, kW >> level)) * std::max(1u, kH >> level) * 4;
+      std::vector<uint8_t> ours(size), theirs(size);
+      glBindTexture(GL_TEXTURE_2D, made);
+      glGetTexImage(GL_TEXTURE_2D, level, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, ours.data());
+      glBindTexture(GL_TEXTURE_2D, reference);
+      glGetTexImage(GL_TEXTURE_2D, level, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, theirs.data());
+      EXPECT_EQ(ours, theirs);
+    }
+    glDeleteTextures(1, &reference);
+  }
 }
 
 TEST_F(GlTexture, CreationRefusesBadArguments) {

@@ -13,7 +13,27 @@ UINT FullChain(UINT width, UINT height) {
   return levels;
 }
 
+// The average of two bytes, halves rounded up.
+inline uint32_t Average(uint32_t a, uint32_t b) { return (a + b + 1) >> 1; }
+
 }  // namespace
+
+void HalveLevel(const BYTE* from, UINT width, UINT height, BYTE* to) {
+  const UINT w = std::max(1u, width / 2), h = std::max(1u, height / 2);
+  const size_t pitch = size_t(width) * 4;
+  for (UINT y = 0; y < h; ++y) {
+    const BYTE* top = from + (height > 1 ? 2 * y : 0) * pitch;
+    const BYTE* bottom = height > 1 ? top + pitch : top;
+    BYTE* out = to + size_t(y) * w * 4;
+    for (UINT x = 0; x < w; ++x) {
+      const size_t left = (width > 1 ? 2 * size_t(x) : 0) * 4, right = width > 1 ? left + 4 : left;
+      for (int c = 0; c < 4; ++c) {
+        const uint32_t upper = Average(top[left + c], top[right + c]);
+        out[4 * x + c] = BYTE(Average(upper, Average(bottom[left + c], bottom[right + c])));
+      }
+    }
+  }
+}
 
 // Level surface.
 
@@ -161,8 +181,18 @@ HRESULT GlTexture::LockRect(UINT index, D3DLOCKED_RECT* locked, const RECT* rect
   if (!LockArea(rect, level.width, level.height, format_.Compressed(), area)) return D3DERR_INVALIDCALL;
   try {
     // The copy starts zeroed; OpenGL gets the whole level at its first unlock,
-    // so the two never disagree outside a partial lock.
-    if (level.bits.empty()) level.bits.resize(LevelBytes(format_, level.width, level.height));
+    // so the two never disagree outside a partial lock. A level OpenGL holds
+    // already is read back (a dropped copy), unless the lock discards it.
+    if (level.bits.empty()) {
+      level.bits.resize(LevelBytes(format_, level.width, level.height));
+      if (level.uploaded && !(flags & D3DLOCK_DISCARD)) {
+        HRESULT hr = ReadBack(level, index);
+        if (FAILED(hr)) {
+          level.bits = {};
+          return hr;
+        }
+      }
+    }
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
@@ -184,8 +214,26 @@ HRESULT GlTexture::UnlockRect(UINT index) {
   if (index >= visibleLevels_ || !levels_[index].locked) return D3DERR_INVALIDCALL;
   Level& level = levels_[index];
   level.locked = false;
-  if (level.readOnly || SystemMemory()) return S_OK;
-  return Upload(level, index);
+  if (SystemMemory()) return S_OK;
+  HRESULT hr = level.readOnly ? S_OK : Upload(level, index);
+  // A copy that OpenGL does not hold yet (a read-only first lock, a failed
+  // upload) stays: it is the level's content.
+  if (level.uploaded && !KeepsCopies()) level.bits = {};
+  return hr;
+}
+
+bool GlTexture::KeepsCopies() const {
+  return SystemMemory() || (desc_.Usage & D3DUSAGE_DYNAMIC) || format_.Compressed();
+}
+
+HRESULT GlTexture::ReadBack(Level& level, UINT index) {
+  if (!texture_ || !GetCore()->MakeCurrent()) return D3DERR_INVALIDCALL;
+  DrainGlErrors();
+  glBindTexture(GL_TEXTURE_2D, texture_);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  glGetTexImage(GL_TEXTURE_2D, GLint(index), format_.glFormat, format_.glType, level.bits.data());
+  return GlErrorResult();
 }
 
 HRESULT GlTexture::Upload(Level& level, UINT index) {
@@ -208,19 +256,58 @@ HRESULT GlTexture::Upload(Level& level, UINT index) {
   HRESULT hr = GlErrorResult();
   if (FAILED(hr)) return hr;
   level.uploaded = true;
-  if (index == 0 && levels_.size() > visibleLevels_) {
-    glGenerateMipmap(GL_TEXTURE_2D);
-    mipsDirty_ = false;
-    hr = GlErrorResult();
-  }
+  // Generated levels are made when the texture is next sampled: a texture
+  // filled in several locks, or never drawn, makes them once or never.
+  if (index == 0 && levels_.size() > visibleLevels_) mipsDirty_ = true;
   return hr;
 }
 
 void GlTexture::PrepareForSampling() {
   if (!mipsDirty_ || !texture_) return;
   glBindTexture(GL_TEXTURE_2D, texture_);
-  glGenerateMipmap(GL_TEXTURE_2D);
+  if (!GenerateOnCpu()) glGenerateMipmap(GL_TEXTURE_2D);
   mipsDirty_ = false;
+}
+
+bool GlTexture::GenerateOnCpu() {
+  // Levels of 8-bit channels that halve exactly: the box average of each 2 x 2
+  // block, rounded as the driver's own generation rounds it (pairs averaged
+  // with halves rounded up, then the two pair averages), so the pixels are
+  // the same either way. Rendered textures change on the GPU and stay there.
+  if (format_.bytesPerTexel != 4 || format_.Compressed() || (desc_.Usage & D3DUSAGE_RENDERTARGET)) return false;
+  for (size_t i = 1; i < levels_.size(); ++i) {
+    const Level& above = levels_[i - 1];
+    const Level& level = levels_[i];
+    if ((above.width > 1 && level.width * 2 != above.width) || (above.height > 1 && level.height * 2 != above.height))
+      return false;
+  }
+  try {
+    std::vector<BYTE> from, to;
+    const BYTE* source = levels_[0].bits.data();
+    if (levels_[0].bits.empty() || levels_[0].locked) {
+      // No copy (dropped after its upload), or one being written: OpenGL's
+      // level is the one to sample.
+      from.resize(LevelBytes(format_, levels_[0].width, levels_[0].height));
+      glPixelStorei(GL_PACK_ALIGNMENT, 1);
+      glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+      glGetTexImage(GL_TEXTURE_2D, 0, format_.glFormat, format_.glType, from.data());
+      source = from.data();
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    for (size_t i = 1; i < levels_.size(); ++i) {
+      const Level& above = levels_[i - 1];
+      to.resize(size_t(levels_[i].width) * levels_[i].height * 4);
+      HalveLevel(source, above.width, above.height, to.data());
+      glTexSubImage2D(GL_TEXTURE_2D, GLint(i), 0, 0, GLsizei(levels_[i].width), GLsizei(levels_[i].height),
+                      format_.glFormat, format_.glType, to.data());
+      from.swap(to);
+      source = from.data();
+    }
+  } catch (const std::bad_alloc&) {
+    return false;  // the driver makes them instead
+  }
+  return true;
 }
 
 }  // namespace tav::gpu::gl

@@ -1,7 +1,10 @@
 #pragma once
-// Textures: an OpenGL texture plus, for lockable ones, a copy of each level in
-// Direct3D's memory layout, uploaded when a lock ends. System-memory textures
-// keep only the copy.
+// Textures: an OpenGL texture plus, while a level is locked, a copy of it in
+// Direct3D's memory layout, uploaded when the lock ends. Dynamic and
+// compressed textures keep their copies between locks (they are locked again
+// and again, or are small); the others drop a copy once OpenGL holds it and
+// read the level back when it is locked again, so a picture is not kept twice.
+// System-memory textures keep only the copy.
 #include <memory>
 #include <vector>
 
@@ -14,6 +17,10 @@
 namespace tav::gpu::gl {
 
 class GlTexture;
+
+// One level of four 8-bit channels to the next smaller one (half each side
+// that is above 1): each texel the rounded box average of its 2 x 2 block.
+void HalveLevel(const BYTE* from, UINT width, UINT height, BYTE* to);
 
 // One level of a texture as a surface. It lives as long as its texture and
 // shares the texture's reference count, as a texture's surfaces do.
@@ -61,7 +68,7 @@ class GlTexture final : public RefCounted<IDirect3DTexture9>, public CoreResourc
   struct Level {
     UINT width = 0;
     UINT height = 0;
-    std::vector<BYTE> bits;  // Direct3D layout; empty until first locked
+    std::vector<BYTE> bits;  // Direct3D layout; empty while not locked (see KeepsCopies)
     bool locked = false;
     bool readOnly = false;
     bool uploaded = false;  // OpenGL holds this level's content
@@ -73,6 +80,13 @@ class GlTexture final : public RefCounted<IDirect3DTexture9>, public CoreResourc
   ~GlTexture() override;
   HRESULT Build(UINT width, UINT height, UINT levels, UINT glLevels);
   HRESULT Upload(Level& level, UINT index);
+  // Whether level copies stay after their upload.
+  bool KeepsCopies() const;
+  // Fills a new copy of an uploaded level from OpenGL.
+  HRESULT ReadBack(Level& level, UINT index);
+  // Makes the generated levels from level 0 on the CPU (the texture is bound);
+  // false when the driver must make them.
+  bool GenerateOnCpu();
 
   const FormatInfo& format_;
   D3DSURFACE_DESC desc_;
