@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -58,6 +59,17 @@ bool IsOpenOperation(LPCWSTR operation) {
 
 HINSTANCE ShellResult(int code) { return reinterpret_cast<HINSTANCE>(intptr_t(code)); }
 
+// Whether a box could be shown to anybody. Without a display, the desktop's
+// dialog helper that the box may fall back on fails to start but still looks
+// like a box that was closed, so the lack is caught here.
+bool DisplayAvailable() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
@@ -89,7 +101,7 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   box.buttons = data.data();
 
   int pressed = -1;
-  if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+  if (!DisplayAvailable() || SDL_ShowMessageBox(&box, &pressed) != 0) {
     SetLastError(ENODEV);
     return cancelId;
   }
