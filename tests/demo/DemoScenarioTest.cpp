@@ -26,7 +26,7 @@ TEST(DemoScenario, LoadsEveryLineWithoutALogLine) {
   ASSERT_TRUE(Game().configRead);
   EXPECT_TRUE(Game().scenarioLoaded);
   for (const std::wstring& line : Game().scenarioLog) ADD_FAILURE() << Narrow(line);
-  EXPECT_EQ(Game().scenes.size(), 21u);
+  EXPECT_EQ(Game().scenes.size(), 22u);
   EXPECT_EQ(Game().sets.size(), 1u);
 }
 
@@ -37,7 +37,7 @@ TEST(DemoScenario, EveryLineIsABlockMarkerOrACommand) {
   ASSERT_TRUE(Game().loaded);
   const std::set<std::wstring> commands{L"img", L"msg", L"snd", L"[c]", L"ef0", L"ef1", L"ef2", L"[d]", L"[o]", L"[i]"};
   std::vector<std::wstring> files = TextLines(Game().txt, L"Txt\\scene.txt");
-  ASSERT_EQ(files.size(), 3u);
+  ASSERT_EQ(files.size(), 4u);
   for (const std::wstring& file : files) {
     std::vector<std::wstring> lines = TextLines(Game().txt, L"Txt\\" + file);
     ASSERT_FALSE(lines.empty()) << Narrow(file);
@@ -75,6 +75,13 @@ TEST(DemoScenario, EverySceneIndexIsInRange) {
       }
       if (e.showRule == 0) {
         EXPECT_TRUE(inTable(SceneNumber(e.showKey))) << Narrow(e.showKey);
+      }
+      // A caption shown while the mouse is over its parent names the face the
+      // parent shows then: the hover face of a button of the same scene.
+      if (e.showRule == 1) {
+        bool parent = false;
+        for (const auto& p : s.images) parent = parent || (!p.secondImage.empty() && p.secondImage == e.showKey);
+        EXPECT_TRUE(parent) << Narrow(e.image) << " waits for " << Narrow(e.showKey);
       }
     }
   }
@@ -218,7 +225,7 @@ TEST(DemoScenario, ShowsEveryEffectAndFade) {
   EXPECT_EQ(kinds, (std::set<int32_t>{tav::kImageShown, tav::kImageFadeOut, tav::kImageFadeIn}));
   EXPECT_GE(draws, 1u);
   EXPECT_GE(choices, 1u);
-  for (int32_t code : {0, 1, 2, 3, 4, 5, 6, 9, 10, 11, 12, 13, 14, 15, 17, 21, 22, 23, 24})
+  for (int32_t code : {0, 1, 2, 3, 4, 5, 6, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 21, 22, 23, 24})
     EXPECT_EQ(actions.count(code), 1u) << "action " << code;
 }
 

@@ -10,13 +10,16 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cmath>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "d3dx/ImageBytes.h"
 #include "platform/os/IcoFile.h"
 #include "support/PacBuilder.h"
 #include "support/TempDir.h"
+#include "VorbisEncode.h"
 
 namespace {
 
@@ -505,6 +508,219 @@ TEST_F(ReplayEndToEndTest, TheDemosEditPanelPlaysItsPlaylistRoundInSepia) {
     }
   EXPECT_GT(checked, 5000);
   EXPECT_EQ(off, 0);
+}
+
+
+// One route through the whole demo, for what the other demo tests leave out:
+// skip set to pass unread scenes on the settings screen, auto mode from the
+// message window's bar running a scene on by itself, skip running on to the
+// choice, picture view, the call of the memory and its return, the ending
+// back at the title with its extras room now shown, a caption under the
+// mouse, music played by name, the memory played again from the extras, and
+// the return to the title that stops every sound.
+TEST_F(ReplayEndToEndTest, TheDemosRouteReachesEveryFeatureFromTheTitleAndTheMessageWindow) {
+  const fs::path data = fs::path(std::getenv("XDG_DATA_HOME")) / "Tavri";
+  for (const char* name : {"DemoConfig.dat", "DemoUnlocked.dat"}) fs::remove(data / name);
+  Outcome out = Replay(TAVRI_DEMO_DIR,
+                       "11000 click 400 376   # settings\n"
+                       "11400 click 490 376   # skip: all scenes\n"
+                       "11700 dump settings.json\n"
+                       "11800 click 700 560   # back to the title\n"
+                       "12300 click 400 272   # start\n"
+                       "14600 click 360 571   # auto, in the message window's bar\n"
+                       "14800 shot auto.png\n"
+                       "14800 dump auto.json\n"
+                       "21000 dump auto-next.json\n"
+                       "21100 click 400 300   # any click ends auto mode\n"
+                       "21300 click 430 571   # skip\n"
+                       "21500 dump skip.json\n"
+                       "27000 dump choice.json\n"
+                       "27000 down F2         # skip off before choosing\n"
+                       "27050 up F2\n"
+                       "27500 click 400 176   # the sea\n"
+                       "30000 shot sea.png\n"
+                       "30500 click 710 571   # picture view\n"
+                       "30700 shot picture.png\n"
+                       "30700 dump picture.json\n"
+                       "31000 down RBUTTON    # back to the message\n"
+                       "31050 up RBUTTON\n"
+                       "31200 dump message.json\n"
+                       "31300 click 400 300\n"
+                       "31500 click 400 300   # the iris closes; the street\n"
+                       "34500 dump street.json\n"
+                       "35000 click 685 390   # remember: the call\n"
+                       "37000 dump memory.json\n"
+                       "37500 click 400 300\n"
+                       "37800 click 400 300\n"
+                       "38500 dump memory-end.json\n"
+                       "40500 click 400 300\n"
+                       "40800 click 400 300   # the call's last scene left\n"
+                       "41200 dump returned.json\n"
+                       "41300 down CONTROL    # on through the ending\n"
+                       "42000 up CONTROL\n"
+                       "42500 dump title.json\n"
+                       "42500 shot title.png\n"
+                       "42600 click 400 532   # the extras\n"
+                       "43700 dump extras.json\n"
+                       "43800 move 230 284\n"
+                       "44000 shot caption.png\n"
+                       "44000 dump caption.json\n"
+                       "44100 click 230 284   # music\n"
+                       "44500 dump music.json\n"
+                       "44700 click 230 222   # the memory again\n"
+                       "46500 click 400 300\n"
+                       "46800 click 400 300\n"
+                       "49500 click 400 300\n"
+                       "49800 click 400 300\n"
+                       "50500 dump extras-again.json\n"
+                       "50600 click 230 346   # to the title\n"
+                       "51200 dump back.json\n",
+                       work_.Path());
+  ASSERT_EQ(out.code, 0) << out.errors;
+  const std::string settings = Read("settings.json");
+  EXPECT_TRUE(Has(settings, "\"skipUnread\": true,")) << settings;
+
+  // Auto mode shows its mark beside the text and goes on by itself.
+  const std::string autoOn = Read("auto.json");
+  EXPECT_TRUE(Has(autoOn, "\"scene\": 5,")) << autoOn;
+  EXPECT_TRUE(Has(autoOn, "\"auto\": true,")) << autoOn;
+  const std::string autoNext = Read("auto-next.json");
+  EXPECT_TRUE(Has(autoNext, "\"scene\": 6,\n  \"previousScene\": 5,")) << autoNext;
+  EXPECT_TRUE(Has(autoNext, "\"auto\": true,")) << autoNext;
+  EXPECT_TRUE(Has(Read("skip.json"), "\"auto\": false,\n    \"skip\": true,")) << Read("skip.json");
+  // Skip passes the unread scenes 6 and 7 and stops at the choice, which waits for a button.
+  const std::string choice = Read("choice.json");
+  EXPECT_TRUE(Has(choice, "\"scene\": 8,\n  \"previousScene\": 7,")) << choice;
+
+  // Picture view: the message window and its text leave the screen, and come back.
+  const std::string picture = Read("picture.json");
+  EXPECT_TRUE(Has(picture, "\"scene\": 10,")) << picture;
+  EXPECT_TRUE(Has(picture, "\"pictureView\": true,")) << picture;
+  EXPECT_TRUE(Has(Read("message.json"), "\"pictureView\": false,")) << Read("message.json");
+  const tav::os::IcoImage sea = ReadPng(work_ / "sea.png"), view = ReadPng(work_ / "picture.png");
+  auto at = [](const tav::os::IcoImage& image, int x, int y) { return &image.rgba[(size_t(y) * 800 + size_t(x)) * 4]; };
+  // Left of Aoi, over the message window's text area: the window's dark navy
+  // before, the bright beach picture in picture view.
+  double before = 0, after = 0;
+  for (int y = 500; y < 540; ++y)
+    for (int x = 60; x < 280; ++x) before += at(sea, x, y)[0], after += at(view, x, y)[0];
+  EXPECT_GT(after / (40 * 220), before / (40 * 220) + 60);
+
+  // The call: the memory plays from scene 18 and returns to 14 after 20.
+  EXPECT_TRUE(Has(Read("street.json"), "\"scene\": 14,")) << Read("street.json");
+  EXPECT_TRUE(Has(Read("memory.json"), "\"scene\": 19,\n  \"previousScene\": 18,")) << Read("memory.json");
+  const std::string memoryEnd = Read("memory-end.json");
+  EXPECT_TRUE(Has(memoryEnd, "\"voice\": {\n      \"name\": \"voice\\\\aoi_child.ogg\",")) << memoryEnd;
+  const std::string returned = Read("returned.json");
+  EXPECT_TRUE(Has(returned, "\"scene\": 14,\n  \"previousScene\": 20,")) << returned;
+  // Scenes played inside a call are not read.
+  EXPECT_FALSE(Has(returned, "\n    19,")) << returned;
+
+  // The ending read, the title offers its extras.
+  const std::string title = Read("title.json");
+  EXPECT_TRUE(Has(title, "\"scene\": 0,\n  \"previousScene\": 17,")) << title;
+  EXPECT_TRUE(Has(title, "\"image\": \"ui\\\\t_extra1.dds\",\n      \"x\": 290,\n      \"y\": 510,\n      \"drawn\": true"))
+      << title;
+  // The extras room names no music: the title's stops.
+  const std::string extras = Read("extras.json");
+  EXPECT_TRUE(Has(extras, "\"scene\": 21,")) << extras;
+  EXPECT_TRUE(Has(extras, "\"sounds\": [],")) << extras;
+  const std::string caption = Read("caption.json");
+  EXPECT_TRUE(Has(caption, "\"image\": \"ui\\\\cap_music.png\",\n      \"x\": 360,\n      \"y\": 262,\n      \"drawn\": true"))
+      << caption;
+  EXPECT_TRUE(Has(caption, "\"image\": \"ui\\\\cap_memory.png\",\n      \"x\": 360,\n      \"y\": 200,\n      \"drawn\": false"))
+      << caption;
+  const tav::os::IcoImage shot = ReadPng(work_ / "caption.png");
+  int ink = 0;  // the caption's light letters on its dark plate
+  for (int y = 270; y < 296; ++y)
+    for (int x = 370; x < 600; ++x) ink += at(shot, x, y)[0] > 220 && at(shot, x, y)[1] > 220;
+  EXPECT_GT(ink, 100);
+  const std::string music = Read("music.json");
+  EXPECT_TRUE(Has(music, "\"music\": {\n      \"name\": \"bgm\\\\memory.ogg\",")) << music;
+  EXPECT_TRUE(Has(music, "\"name\": \"bgm\\\\memory.ogg\",\n      \"playing\": true,")) << music;
+  // The memory opened from the extras runs on back into them.
+  EXPECT_TRUE(Has(Read("extras-again.json"), "\"scene\": 21,\n  \"previousScene\": 20,")) << Read("extras-again.json");
+  const std::string back = Read("back.json");
+  EXPECT_TRUE(Has(back, "\"scene\": 0,\n  \"previousScene\": 21,")) << back;
+  EXPECT_TRUE(Has(back, "\"name\": \"bgm\\\\title.ogg\",\n      \"playing\": true,")) << back;
+  EXPECT_FALSE(Has(back, "aoi_child.ogg")) << back;  // every sound of the memory stopped
+}
+
+// The README's guide for authors, followed as written: its configuration
+// example, its minimal scene file and its route script run on a game made of
+// plain pictures and a tone, and every check it lists holds.
+std::string Block(const std::string& text, const std::string& after, const std::string& end) {
+  size_t from = text.find(after);
+  if (from == std::string::npos) return {};
+  from += after.size();
+  return text.substr(from, text.find(end, from) - from);
+}
+
+TEST_F(ReplayEndToEndTest, TheReadmesGameForAuthorsPlaysItsRoute) {
+  const std::string readme = tavtest::ReadFileBytes(fs::path(TAVRI_SOURCE_DIR) / "README.md");
+  // The configuration table's example column, in line order.
+  std::string config;
+  for (const char* row : {"| 1 |", "| 2 |", "| 3, 4 |", "| 5 |", "| 6 |", "| 7 |", "| 8, 9 |", "| 10, 11 |", "| 12 |",
+                          "| 13 |", "| 14 |", "| 15 |", "| 16 |", "| 17 |"}) {
+    const std::string line = Block(readme, std::string("\n") + row, "\n");
+    ASSERT_FALSE(line.empty()) << row;
+    const size_t column = line.rfind('|', line.size() - 2) + 1;
+    std::string example = line.substr(column, line.size() - 1 - column);
+    for (size_t tick; (tick = example.find('`')) != std::string::npos;) example.erase(tick, 1);
+    for (char& c : example)
+      if (c == ',') c = '\n';
+    std::istringstream values(example);
+    for (std::string value; std::getline(values, value);) {
+      value.erase(0, value.find_first_not_of(' '));
+      value.erase(value.find_last_not_of(' ') + 1);
+      config += value + "\r\n";
+    }
+  }
+  // The scene file: its indented lines, one tab kept before each command.
+  std::string story;
+  std::istringstream lines(Block(readme, "Txt/story.txt\n", "```"));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.size() > 4) story += line.substr(4) + "\r\n";
+  }
+  ASSERT_NE(story.find("\timg 40 430 ui\\msgwin.png\r\n"), std::string::npos) << story;
+  const std::string route = Block(readme, "# route.txt\n", "```");
+  ASSERT_FALSE(route.empty());
+
+  std::vector<float> tone(2 * 22050);
+  for (size_t i = 0; i < tone.size(); ++i) tone[i] = 0.2f * std::sin(float(i) * 0.05f);
+  const std::vector<uint8_t> ogg = tav::vorbis::Encode(1, 22050, tone);
+  std::vector<std::pair<std::string, std::string>> res{{"Res\\id.txt", "3\r\n"},
+                                     {"Res\\bgm\\theme.ogg", std::string(ogg.begin(), ogg.end())},
+                                     {"Res\\bg\\title.png", d3dxtest::SolidPngFile(800, 600, 40, 40, 90)},
+                                     {"Res\\bg\\sky.png", d3dxtest::SolidPngFile(800, 600, 90, 140, 220)},
+                                     {"Res\\ui\\msgwin.png", d3dxtest::SolidPngFile(720, 160, 20, 20, 40)}};
+  for (const char* button : {"start", "quit"})
+    for (int state = 1; state <= 3; ++state)
+      res.push_back({std::string("Res\\ui\\") + button + std::to_string(state) + ".png",
+                     d3dxtest::SolidPngFile(200, 40, 200, uint8_t(150 + 30 * state), 90)});
+  const fs::path out = game_ / "out";
+  fs::create_directories(out);
+  tavtest::WriteFileBytes(out / "Res.pac", tavtest::BuildArchive(res));
+  tavtest::WriteFileBytes(out / "Txt.pac", tavtest::BuildArchive({{"Txt\\config.txt", config},
+                                                                  {"Txt\\id.txt", "3\r\n"},
+                                                                  {"Txt\\scene.txt", "story.txt\r\n"},
+                                                                  {"Txt\\story.txt", story}}));
+  tavtest::WriteFileBytes(out / "ID.pac", tavtest::BuildArchive({{"ID\\id.txt", "3\r\n"}}));
+
+  Outcome run = Replay(out, route, work_.Path());
+  ASSERT_EQ(run.code, 0) << run.errors;
+  EXPECT_EQ(ReadPng(work_ / "title.png").width, 800);
+  // The guide's checks: grep -q 'PATTERN' FILE.
+  std::istringstream checks(Block(readme, "tavri-replay out route.txt\n", "```"));
+  int count = 0;
+  for (std::string line; std::getline(checks, line);) {
+    ASSERT_EQ(line.rfind("grep -q '", 0), 0u) << line;
+    const size_t close = line.find('\'', 9);
+    const std::string pattern = line.substr(9, close - 9), file = line.substr(close + 2);
+    EXPECT_TRUE(Has(Read(file), pattern)) << file << ": " << pattern << "\n" << Read(file);
+    ++count;
+  }
+  EXPECT_GE(count, 4);
 }
 
 }  // namespace

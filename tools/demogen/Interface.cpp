@@ -43,7 +43,7 @@ void WriteBar(Output& out) {
 void WriteTitleButtons(Output& out) {
   const std::pair<const wchar_t*, const wchar_t*> menu[] = {
       {L"ui\\t_start", L"はじめから"}, {L"ui\\t_load", L"つづきから"}, {L"ui\\t_config", L"設定"},
-      {L"ui\\t_log", L"バックログ"},   {L"ui\\t_quit", L"終了"},       {L"ui\\t_extra", L"回想"},
+      {L"ui\\t_log", L"バックログ"},   {L"ui\\t_quit", L"終了"},       {L"ui\\t_extra", L"おまけ"},
   };
   for (auto [base, label] : menu) WriteButton(out, base, L".dds", 220, 44, 22, Label(label, 20));
 }
@@ -111,6 +111,31 @@ void WriteSettings(Output& out) {
   for (const Toggle& t : toggles) WriteButton(out, t.base, L".dds", t.width, 32, 16, Label(t.label, 15), true);
 }
 
+// The extras room: three buttons like the title's, and beside each a caption
+// (260 x 44) that shows while the mouse is over its button.
+void WriteExtras(Output& out) {
+  struct Extra {
+    const wchar_t* button;
+    const wchar_t* label;
+    const wchar_t* caption;
+    const wchar_t* line;
+  };
+  const Extra extras[] = {
+      {L"ui\\x_memory", L"回想", L"ui\\cap_memory.png", L"幼い日の約束をもう一度"},
+      {L"ui\\x_music", L"音楽", L"ui\\cap_music.png", L"思い出の曲を流します"},
+      {L"ui\\x_title", L"タイトルへ", L"ui\\cap_title.png", L"音を止めてタイトルに戻ります"},
+  };
+  for (const Extra& e : extras) {
+    WriteButton(out, e.button, L".dds", 220, 44, 22, Label(e.label, 20));
+    Canvas caption(260, 44);
+    Shape plate = RoundedRect(1, 1, 259, 43, 10);
+    caption.Fill(Around(0, 0, 260, 44), plate, Solid(WithAlpha(ui::kNavy, 0.75f)));
+    caption.Fill(Around(0, 0, 260, 44), Ring(plate, 1.2f), Solid(WithAlpha(ui::kAccent, 0.8f)));
+    ShadowedText(caption, e.line, 16, false, 14, 12, ui::kInk);
+    out.Write(e.caption, caption);
+  }
+}
+
 // A heading with a hint under it and a short rule, 420 x 80.
 Canvas Heading(const std::wstring& title, const std::wstring& hint) {
   Canvas c(420, 80);
@@ -125,6 +150,7 @@ void WriteHeadings(Output& out) {
   out.Write(L"ui\\head_save.png", Heading(L"セーブ", L"保存するスロットを選んでください"));
   out.Write(L"ui\\head_load.png", Heading(L"ロード", L"読み込むスロットを選んでください"));
   out.Write(L"ui\\head_config.png", Heading(L"設定", L"つまみを左右に動かして調整します"));
+  out.Write(L"ui\\head_extra.png", Heading(L"おまけ", L"Tab キーか中ボタンで編集パネルが開きます"));
 
   // The settings rows' names, one every 50 pixels from y 110 (the panel is
   // placed at 70, 100, so each name is centred on its row's controls).
@@ -167,6 +193,7 @@ void WriteInterface(Output& out) {
   WriteStoryButtons(out);
   WriteSlots(out);
   WriteSettings(out);
+  WriteExtras(out);
   WriteHeadings(out);
   WriteLogo(out);
 }

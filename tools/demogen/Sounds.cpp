@@ -1,4 +1,4 @@
-// The demo's sounds: two pieces of music and two effects synthesised here,
+// The demo's sounds: three pieces of music and two effects synthesised here,
 // and the voiced lines spoken by espeak-ng's Japanese voice. All are Ogg Vorbis.
 #include <spawn.h>
 #include <sys/wait.h>
@@ -181,6 +181,8 @@ void WriteSounds(Output& out, const std::filesystem::path& scratch) {
                    G3 = 196.0;
   write(L"bgm\\title.ogg", Music({{C4, E4, G4}, {A3, C4, E4}, {F3, A3, C4}, {G3, B3, D4}}, 2.0, 0.18));
   write(L"bgm\\story.ogg", Music({{A3, C4, E4}, {F3, A3, C4}, {C4, E4, G4}, {G3, B3, D4}}, 2.4, 0.15));
+  // The extras room's piece, played by its music button.
+  write(L"bgm\\memory.ogg", Music({{F3, A3, C4}, {G3, B3, D4}, {E4 / 2, G3, B3}, {A3, C4, E4}}, 2.8, 0.15));
   write(L"se\\chime.ogg", Chime());
   write(L"se\\waves.ogg", Waves());
   const std::vector<std::string> voices[] = {{"-v", "ja+f3", "-p", "70", "-s", "160"},
