@@ -2,6 +2,8 @@
 // Bringing the engine up, step by step, from the archives in the working
 // directory to a window with a running device.
 
+#include <string>
+
 namespace tav {
 
 // The graphics the engine needs: an OpenGL 4.1 device and a working shader
@@ -10,7 +12,10 @@ namespace tav {
 bool GraphicsRuntimeAvailable();
 void OfferGraphicsDriverHelp();
 
-// Every start-up step up to the message loop. False ends the program quietly.
-bool StartUp();
+// Every start-up step up to the message loop. False ends the program. Then
+// `failure` (when given) holds the one line that says what stopped it, the
+// line also written to the error log; it stays empty when start-up ended only
+// because another copy of the game runs, which has been brought to the front.
+bool StartUp(std::wstring* failure = nullptr);
 
 }  // namespace tav
