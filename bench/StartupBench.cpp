@@ -212,7 +212,7 @@ int RunFloor(StepLog& log) {
 
 int RunGame(StepLog& log, const char* gameDir) {
   if (chdir(gameDir) != 0) return 1;
-  if (!tav::StartUp([&log](const char* step) { log.Step(step); })) return 1;
+  if (!tav::StartUp(nullptr, [&log](const char* step) { log.Step(step); })) return 1;
   if (!tav::GetGame().Frame()) return 1;
   log.Step("first frame");
   return 0;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Diagnostic.h"
+
 namespace tav {
 
 class ArchiveStore;
@@ -33,11 +35,16 @@ extern GameConfig config;
 
 // Reads "Txt\config.txt" from `store`. False when the file is missing, does not
 // have exactly 17 kept lines, or asks for zero characters per row (message
-// text could never be wrapped). A value that does not parse reads as 0.
-bool ReadConfig(const ArchiveStore& store, GameConfig& out);
+// text could never be wrapped). A value that does not parse reads as 0. A
+// failure is reported once, to `sink` or else to the error log
+// ("Txt\config.txt: 16 lines, 17 expected").
+bool ReadConfig(const ArchiveStore& store, GameConfig& out, const DiagnosticSink* sink = nullptr);
 
 // True when "Txt\id.txt", "Res\id.txt" and "ID\id.txt" exist, the last two have
 // exactly one kept line, the first at least one, and the three numbers agree.
-bool IdsAgree(const ArchiveStore& text, const ArchiveStore& res, const ArchiveStore& id);
+// A failure is reported once like ReadConfig's ("id files differ: Txt 3, Res 3,
+// ID 4").
+bool IdsAgree(const ArchiveStore& text, const ArchiveStore& res, const ArchiveStore& id,
+              const DiagnosticSink* sink = nullptr);
 
 }  // namespace tav

@@ -233,6 +233,14 @@ void DownmixToStereo(const int16_t* in, int channels, size_t frames, int16_t* ou
   }
 }
 
+bool OpensAsOggVorbis(const uint8_t* data, uint32_t size) {
+  Decoder decoder;
+  if (!decoder.Open(data, size)) return false;
+  std::vector<uint8_t> buffer(kBufferBytes);
+  bool end = false;
+  return decoder.Fill(buffer.data(), end) > 0;
+}
+
 void StreamSound(sound::IXAudio2* engine, std::shared_ptr<CXAudio2::Info> sound) {
   for (;;) {
     const PassEnd end = PlayPass(engine, *sound);

@@ -28,6 +28,10 @@ long MemoryTell(void* source);
 // out, and the sum is scaled so that a full-scale input cannot clip.
 void DownmixToStereo(const int16_t* in, int channels, size_t frames, int16_t* out);
 
+// Whether the bytes open as Ogg Vorbis as playback opens them and their first
+// buffer decodes; for tools that check a game's sounds.
+bool OpensAsOggVorbis(const uint8_t* data, uint32_t size);
+
 // The streaming thread's body: plays `sound` on voices of `engine` until it
 // ends (looping passes start again from the first sample) or is stopped.
 // Clears `streaming` when it returns.

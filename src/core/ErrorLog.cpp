@@ -17,7 +17,11 @@ namespace tav {
 namespace {
 std::mutex sinkMutex;
 LogSink sink;
+thread_local LogCapture* capture = nullptr;
 }  // namespace
+
+LogCapture::LogCapture() : outer_(capture) { capture = this; }
+LogCapture::~LogCapture() { capture = outer_; }
 
 void SetLogSink(LogSink newSink) {
   std::lock_guard lock(sinkMutex);
@@ -35,6 +39,7 @@ std::string FormatLogLine(const std::tm& date, std::wstring_view message) {
 
 void LogError(std::wstring_view text) noexcept {
   try {
+    if (capture) capture->last_ = text;
     {
       std::lock_guard lock(sinkMutex);
       if (sink) {

@@ -29,4 +29,22 @@ std::string FormatLogLine(const std::tm& date, std::wstring_view message);
 using LogSink = std::function<void(std::wstring_view)>;
 void SetLogSink(LogSink sink);
 
+// While it lives, remembers the last line logged on the thread that made it
+// (lines still go to the log as usual), so that the caller can tell the user
+// what stopped it. Captures nest; the innermost one records.
+class LogCapture {
+ public:
+  LogCapture();
+  ~LogCapture();
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+  // Empty when nothing was logged.
+  const std::wstring& Last() const { return last_; }
+
+ private:
+  friend void LogError(std::wstring_view text) noexcept;
+  LogCapture* outer_;
+  std::wstring last_;
+};
+
 }  // namespace tav

@@ -5,6 +5,7 @@
 
 #include "app/Config.h"
 #include "core/ErrorLog.h"
+#include "core/UserFolder.h"
 #include "app/Game.h"
 #include "app/GameWindow.h"
 #include "app/RenderStates.h"
@@ -69,13 +70,20 @@ void OfferGraphicsDriverHelp() {
     os::ShellExecuteW(nullptr, nullptr, kDriverHelpPage, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-bool StartUp(const std::function<void(const char* step)>& stepDone) {
+namespace {
+
+// The steps of StartUp. A failing step has usually written its line to the
+// log already; `anotherCopy` marks the one way out that is no failure.
+bool StartSteps(bool& anotherCopy, const std::function<void(const char* step)>& stepDone) {
   auto done = [&stepDone](const char* step) {
     if (stepDone) stepDone(step);
   };
   os::SetUserLocale();
+  // The log goes to the game's per-user folder from the first line on.
+  EngineFolderName = L"Tavri";
   EnsureUserCacheFolder();
   if (!GraphicsRuntimeAvailable()) {
+    LogError(L"no graphics device with OpenGL 4.1 and a working shader compiler is available");
     OfferGraphicsDriverHelp();
     return false;
   }
@@ -98,6 +106,8 @@ bool StartUp(const std::function<void(const char* step)>& stepDone) {
   CGame& game = GetGame();
   if (!CreateGameWindow(smallIcon, config.gameTitle, game, config.screenWidth, config.screenHeight, true,
                         largeIcon)) {
+    // No window of ours, yet one of this title: the first copy, now in front.
+    anotherCopy = !game.window && os::FindWindowW(config.gameTitle.c_str(), nullptr) != nullptr;
     if (game.window) os::DestroyWindow(game.window);
     game.window = nullptr;
     return false;
@@ -128,6 +138,24 @@ bool StartUp(const std::function<void(const char* step)>& stepDone) {
   if (!game.RegisterScene(L"TITLE", title)) return false;
   done("title scene: images, fonts, text");
   return true;
+}
+
+}  // namespace
+
+bool StartUp(std::wstring* failure, const std::function<void(const char* step)>& stepDone) {
+  LogCapture capture;
+  bool anotherCopy = false;
+  if (StartSteps(anotherCopy, stepDone)) return true;
+  if (anotherCopy) return false;
+  // Every way out names its reason; a step that failed without a line of its
+  // own still leaves one, so that the player is never left with silence.
+  std::wstring line = capture.Last();
+  if (line.empty()) {
+    line = L"start-up failed";
+    LogError(line);
+  }
+  if (failure) *failure = line;
+  return false;
 }
 
 }  // namespace tav

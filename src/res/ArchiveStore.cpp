@@ -191,6 +191,13 @@ const ResourceBlob* ArchiveStore::Find(const std::wstring& name) const {
   return slot.failed ? nullptr : &slot.blob;
 }
 
+std::vector<std::wstring> ArchiveStore::Names() const {
+  std::vector<std::wstring> names;
+  names.reserve(entries_.size());
+  for (const auto& entry : entries_) names.push_back(entry.first);
+  return names;
+}
+
 bool ArchiveStore::Contains(const std::wstring& name) const { return entries_.count(name) != 0; }
 
 bool ArchiveStore::Insert(std::wstring name, ResourceBlob blob) {

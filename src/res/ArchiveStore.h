@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "res/ResourceBlob.h"
 
@@ -64,6 +65,8 @@ class ArchiveStore {
   // False, leaving the store as it was, when the name is already present.
   bool Insert(std::wstring name, ResourceBlob blob);
   size_t Count() const { return entries_.size(); }
+  // Every name in the store, in no particular order.
+  std::vector<std::wstring> Names() const;
   // Not to be called while another thread may be inflating from this store.
   InflateStats Stats() const;
 

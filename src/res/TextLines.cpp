@@ -4,11 +4,14 @@
 
 namespace tav {
 
-void SplitLines(const uint8_t* data, size_t size, std::vector<std::string>& lines) {
+void SplitLines(const uint8_t* data, size_t size, std::vector<std::string>& lines,
+                std::vector<size_t>* lineNumbers) {
   // Each line runs up to an LF. The end of the data acts as one extra NUL byte
   // that belongs to the last line, where it takes the place of the CR.
   size_t p = 0;
+  size_t number = 0;
   while (p <= size) {
+    ++number;
     size_t start = p;
     size_t end = start;  // one past the line's last byte, counting the final NUL
     while (p <= size) {
@@ -26,6 +29,7 @@ void SplitLines(const uint8_t* data, size_t size, std::vector<std::string>& line
     size_t nul = line.find('\0');
     if (nul != std::string::npos) line.resize(nul);
     lines.push_back(std::move(line));
+    if (lineNumbers) lineNumbers->push_back(number);
   }
 }
 

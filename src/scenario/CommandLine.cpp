@@ -227,6 +227,8 @@ struct ListSizes {
 
 }  // namespace
 
+bool HoldsCommand(std::wstring_view line) { return FindCommand(line) != Command::None; }
+
 bool ParseCommandLine(size_t index, SceneData& scene, ParseContext& context, const std::vector<std::wstring>& lines,
                       std::wstring* problem) {
   if (index >= lines.size()) return Reject(problem, L"there is no such line");

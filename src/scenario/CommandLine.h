@@ -2,6 +2,7 @@
 // One command line of a scene script into the scene being filled.
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/Config.h"
@@ -27,6 +28,10 @@ struct ParseContext {
 // a set that does not exist, a budget that would be exceeded, no memory) is
 // ignored as a whole: it gives false, leaves `scene` as it was and, when
 // `problem` is given, says why there.
+// Whether the line names one of the commands, where the parser looks for it
+// (it may still break the format after the name).
+bool HoldsCommand(std::wstring_view line);
+
 bool ParseCommandLine(size_t index, SceneData& scene, ParseContext& context, const std::vector<std::wstring>& lines,
                       std::wstring* problem = nullptr);
 

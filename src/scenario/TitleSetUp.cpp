@@ -28,6 +28,8 @@ static_assert(sizeof kSkins / sizeof kSkins[0] == 57);
 
 }  // namespace
 
+std::span<const wchar_t* const> OverlaySkins() { return kSkins; }
+
 bool SetUpTitle(CTitle& title) {
   try {
     CGame& game = title.game;
@@ -35,7 +37,7 @@ bool SetUpTitle(CTitle& title) {
     if (game.window) os::SetWindowTextW(game.window, L"Now Loading ..");
     title.current = config.firstScene;
     // A skin missing from the archive is no error: its quads show nothing.
-    for (const wchar_t* skin : kSkins) game.LoadTexture(SkinName(skin));
+    for (const wchar_t* skin : OverlaySkins()) game.LoadTexture(SkinName(skin));
     title.quit.Attach(&game.device, float(config.screenWidth), float(config.screenHeight));
     title.message.AttachSkins();
     title.backlogScreen.Attach(&game.device, config.screenWidth, config.screenHeight);

@@ -1,4 +1,5 @@
 #pragma once
+#include <span>
 
 class CTitle;
 
@@ -10,5 +11,10 @@ namespace tav {
 // game title afterwards. False when the scenario cannot be loaded or memory
 // runs out.
 bool SetUpTitle(CTitle& title);
+
+// The skin families the set-up loads (SkinName gives each one's resource
+// name), in loading order: backlog screen, edit panel, auto mark, the
+// backlog's side buttons, quit dialog.
+std::span<const wchar_t* const> OverlaySkins();
 
 }  // namespace tav

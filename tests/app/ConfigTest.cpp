@@ -90,3 +90,33 @@ TEST(Ids, AllThreeMustExistAndAgree) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every failure is told once, with the file and, where one line is at fault,
+// that line as the file numbers it (comments and blank lines counted).
+TEST(Config, FailuresAreToldOnceWithTheirPlace) {
+  std::vector<std::wstring> told;
+  tav::DiagnosticSink sink = [&told](const tav::Diagnostic& d) { told.push_back(d.Text()); };
+  tav::GameConfig c;
+  EXPECT_FALSE(tav::ReadConfig(StoreWith(L"Txt\\config.txt", ConfigText({{7, "0"}})), c, &sink));
+  EXPECT_FALSE(tav::ReadConfig(StoreWith(L"Txt\\config.txt", ConfigText() + "18\r\n"), c, &sink));
+  EXPECT_FALSE(tav::ReadConfig(tav::ArchiveStore(), c, &sink));
+  auto id = [](const std::string& t) { return StoreWith(L"ID\\id.txt", t); };
+  EXPECT_FALSE(tav::IdsAgree(StoreWith(L"Txt\\id.txt", "3\r\n"), StoreWith(L"Res\\id.txt", "3\r\n"), id("4\r\n"),
+                             &sink));
+  EXPECT_FALSE(tav::IdsAgree(StoreWith(L"Txt\\id.txt", "3\r\n"), tav::ArchiveStore(), id("3\r\n"), &sink));
+  EXPECT_FALSE(tav::IdsAgree(StoreWith(L"Txt\\id.txt", "3\r\n"), StoreWith(L"Res\\id.txt", "3\r\n"),
+                             id("3\r\n3\r\n"), &sink));
+  const std::vector<std::wstring> expected = {
+      L"Txt\\config.txt, line 9: 0 characters per row: message text cannot be wrapped",
+      L"Txt\\config.txt: 18 lines, 17 expected",
+      L"Txt\\config.txt: missing from Txt.pac",
+      L"id files differ: Txt 3, Res 3, ID 4",
+      L"Res\\id.txt: missing from Res.pac",
+      L"ID\\id.txt: 2 lines, 1 expected",
+  };
+  EXPECT_EQ(told, expected);
+}
+
+}  // namespace

@@ -2,7 +2,9 @@
 // process, and the quiet ways out in a process of its own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -43,22 +45,35 @@ void WriteGame(const fs::path& dir, const GameFiles& files) {
     tavtest::WriteFileBytes(dir / "ID.pac", tavtest::BuildArchive({{"ID\\id.txt", files.idId}}));
 }
 
-// Runs the game in `dir` and returns its exit code (-1 if it had to be stopped).
-int RunGame(const fs::path& dir, int seconds = 20) {
+// Runs the game in `dir` and returns its exit code (-1 if it had to be
+// stopped); what it writes on stderr goes to `errors` when given.
+int RunGame(const fs::path& dir, int seconds = 20, std::string* errors = nullptr) {
+  const fs::path errorFile = dir / "stderr.txt";
   pid_t child = fork();
   if (child == 0) {
     if (chdir(dir.c_str()) != 0) _exit(99);
+    if (errors && !freopen(errorFile.c_str(), "w", stderr)) _exit(97);
     execl(TAVRI_PATH, TAVRI_PATH, nullptr);
     _exit(98);
   }
-  for (int waited = 0; waited < seconds * 20; ++waited) {
+  int code = -1;
+  for (int waited = 0; waited < seconds * 20 && code == -1; ++waited) {
     int status = 0;
-    if (waitpid(child, &status, WNOHANG) == child) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (waitpid(child, &status, WNOHANG) == child) {
+      code = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+      break;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
-  return -1;
+  if (code == -1) {
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+  }
+  if (errors) {
+    *errors = tavtest::ReadFileBytes(errorFile);
+    fs::remove(errorFile);
+  }
+  return code;
 }
 
 std::string TavriLog() {
@@ -71,27 +86,38 @@ class StartUpTest : public testing::Test {
   tavtest::TempDir dir_;
 };
 
-TEST_F(StartUpTest, QuietFailuresEndWithCodeZero) {
-  GameFiles missingId;
+// Each way start-up ends says why in one line, on stderr and in the log, and
+// ends with 1: before any window (no archives at all, a missing archive) and
+// after all three archives were read (the configuration, the ids).
+TEST_F(StartUpTest, FailuresSayWhyInOneLineAndEndWithCodeOne) {
+  struct Case {
+    const char* what;
+    GameFiles files;
+    bool writeGame;
+    std::string line;
+  };
+  GameFiles missingId, unequal, shortConfig;
   missingId.withIdArchive = false;
-  WriteGame(dir_.Path(), missingId);
-  EXPECT_EQ(RunGame(dir_.Path()), 0);
-  std::string log = TavriLog();
-  EXPECT_NE(log.find("ID.pac: cannot open: No such file or directory\n"), std::string::npos) << log;
-  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1);
-
-  fs::remove_all(fs::path(std::getenv("XDG_DATA_HOME")) / "Tavri");
-  GameFiles unequal;
   unequal.idId = "8\r\n";
-  WriteGame(dir_.Path(), unequal);
-  EXPECT_EQ(RunGame(dir_.Path()), 0);
-  EXPECT_EQ(TavriLog(), "");  // unequal ids leave nothing in the log
-
-  GameFiles shortConfig;
   shortConfig.config = shortConfig.config.substr(0, shortConfig.config.rfind("0\r\n"));
-  WriteGame(dir_.Path(), shortConfig);
-  EXPECT_EQ(RunGame(dir_.Path()), 0);
-  EXPECT_EQ(TavriLog(), "");
+  const Case cases[] = {
+      {"empty folder", GameFiles(), false, "Res.pac: cannot open: No such file or directory"},
+      {"no ID.pac", missingId, true, "ID.pac: cannot open: No such file or directory"},
+      {"unequal ids", unequal, true, "id files differ: Txt 7, Res 7, ID 8"},
+      {"16 lines", shortConfig, true, "Txt\\config.txt: 16 lines, 17 expected"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(fs::path(std::getenv("XDG_DATA_HOME")) / "Tavri");
+    tavtest::TempDir dir;
+    if (c.writeGame) WriteGame(dir.Path(), c.files);
+    std::string errors;
+    EXPECT_EQ(RunGame(dir.Path(), 20, &errors), 1);
+    EXPECT_EQ(errors, c.line + "\n");
+    std::string log = TavriLog();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_NE(log.find(" " + c.line + "\n"), std::string::npos) << log;
+  }
 }
 
 TEST_F(StartUpTest, ASecondCopyEndsWhileTheFirstKeepsRunning) {
@@ -104,8 +130,10 @@ TEST_F(StartUpTest, ASecondCopyEndsWhileTheFirstKeepsRunning) {
   }
   // Give the first copy time to come up and claim the game.
   std::this_thread::sleep_for(std::chrono::seconds(3));
-  EXPECT_EQ(RunGame(dir_.Path(), 20), 0);
+  std::string errors;
+  EXPECT_EQ(RunGame(dir_.Path(), 20, &errors), 0);
   EXPECT_EQ(TavriLog(), "");  // it ended by finding the first, not by failing
+  EXPECT_EQ(errors, "");
   int status = 0;
   EXPECT_EQ(waitpid(first, &status, WNOHANG), 0);  // the first one is still running
   // A termination signal (a logout) ends the game, keeping the player's
@@ -140,7 +168,7 @@ TEST_F(StartUpTest, StartsTheWindowWithTheLoadingCaptionAndClosesOnTheDestroyMes
   const fs::path cache = dir_.Path() / "new-cache";
   setenv("XDG_CACHE_HOME", cache.c_str(), 1);
   std::vector<std::string> steps;
-  bool started = tav::StartUp([&steps](const char* step) { steps.push_back(step); });
+  bool started = tav::StartUp(nullptr, [&steps](const char* step) { steps.push_back(step); });
   if (cacheBefore)
     setenv("XDG_CACHE_HOME", savedCache.c_str(), 1);
   else

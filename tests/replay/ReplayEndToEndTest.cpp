@@ -187,7 +187,7 @@ TEST_F(ReplayEndToEndTest, BadScriptsAndGamesThatDoNotStartAreFailures) {
   fs::remove(game_ / "ID.pac");
   out = Replay(game_.Path(), "10000 dump x.json\n", work_.Path());
   EXPECT_EQ(out.code, 1);
-  EXPECT_TRUE(Has(out.errors, "did not start")) << out.errors;
+  EXPECT_TRUE(Has(out.errors, "did not start: ID.pac: cannot open")) << out.errors;
   EXPECT_FALSE(fs::exists(work_ / "x.json"));
 
   WriteSmallGame(game_.Path());

@@ -18,6 +18,7 @@
 #include "entry/StartUp.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/ScriptedInput.h"
+#include "platform/os/Locale.h"
 
 namespace fs = std::filesystem;
 
@@ -70,9 +71,11 @@ int main(int argc, char** argv) {
   tav::fake::ScriptedInput input;
   clock.Install();
   input.Install();
-  if (!tav::StartUp()) {
+  std::wstring failure;
+  if (!tav::StartUp(&failure)) {
     tav::ShutDownAudio();
-    std::cerr << argv[1] << ": the game did not start (see Err.txt in the per-user folder)\n";
+    std::cerr << argv[1] << ": the game did not start: "
+              << (failure.empty() ? std::string("another copy runs") : tav::os::WideToMultiByte(failure)) << "\n";
     return kFailed;
   }
   const tav::replay::RunResult result = tav::replay::RunScript(tav::GetGame(), clock, input, *commands);

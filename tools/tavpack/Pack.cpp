@@ -119,7 +119,7 @@ bool Compress(const std::vector<Source>& sources, std::vector<tav::pac::PackedEn
 
 }  // namespace
 
-int Create(const char* archive, const char* folderArg) {
+int Create(const char* archive, const char* folderArg, bool lint) {
   std::error_code ec;
   fs::path folder(folderArg);
   if (!fs::is_directory(folder, ec)) return Fail(std::string(folderArg) + " is not a folder"), 1;
@@ -138,6 +138,7 @@ int Create(const char* archive, const char* folderArg) {
   std::wstring problem;
   if (!tav::pac::BuildArchive(packed, Z_BEST_COMPRESSION, bytes, problem))
     return Fail(tav::os::WideToMultiByte(problem)), 1;
+  if (lint && !LintArchive(bytes, archive)) return Fail(std::string(archive) + " not written: the check found problems"), 1;
 
   std::string error;
   if (!WriteFileAtomically(archive, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
