@@ -19,6 +19,7 @@ out="${2:-/tmp/tavri-perf.txt}"
 build=build/release
 peers=../shared/peers
 export ALSOFT_DRIVERS=null
+export PATH="$PATH:/usr/games"  # where Debian puts the other engines
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTAVRI_TESTS=OFF > /dev/null
 cmake --build "$build" -j"$(nproc)"

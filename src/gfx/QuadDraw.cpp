@@ -90,10 +90,13 @@ bool CQuad::Draw() {
     record.textureName = snapshot.textureName;
   }
   // Point sampling where it gives the same pixels as linear filtering: it is
-  // much cheaper where the rasteriser runs on the CPU.
+  // much cheaper where the rasteriser runs on the CPU. A single texel (the
+  // white default texture under fades and plain quads) filters to itself
+  // however it is stretched.
   D3DSURFACE_DESC desc{};
   const bool exact = texture && SUCCEEDED(texture->GetLevelDesc(0, &desc)) &&
-                     TexelsOnPixels(corners, snapshot.uvs, float(desc.Width), float(desc.Height));
+                     ((desc.Width == 1 && desc.Height == 1) ||
+                      TexelsOnPixels(corners, snapshot.uvs, float(desc.Width), float(desc.Height)));
   const int filter = exact ? DrawStateRecord::kPointFilter : DrawStateRecord::kLinearFilter;
   if (record.filter != filter) {
     d3dDevice->SetSamplerState(0, D3DSAMP_MINFILTER, exact ? D3DTEXF_POINT : D3DTEXF_LINEAR);

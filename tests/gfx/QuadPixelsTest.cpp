@@ -68,6 +68,18 @@ TEST_F(QuadPixelsTest, QuadsOffTheTexelGridAreFilteredLinearly) {
   EXPECT_NE(At(pixels, 33, 5), At(pixels, 31, 5));
   EXPECT_EQ(At(pixels, 50, 7), 0xFF0000u);
   EXPECT_EQ(At(pixels, 51, 8), 0xFFFFFFu);
+
+  // A single texel stretched over a screen samples by point: it filters to itself.
+  CQuad plain;
+  ASSERT_TRUE(plain.Attach(L"DefaultTex", d3d_.get()));
+  plain.scale = {3.5f, 2.25f};
+  plain.colours = {0xFF4080C0, 0xFF4080C0, 0xFF4080C0, 0xFF4080C0};
+  plain.Update();
+  d3d_->BeginFrame();
+  ASSERT_TRUE(plain.Draw());
+  EXPECT_EQ(d3d_->drawState.filter, tav::DrawStateRecord::kPointFilter);
+  EXPECT_EQ(At(ReadBack(), 5, 5), 0x4080C0u);
+  ASSERT_TRUE(d3d_->EndFrame());
 }
 
 TEST_F(QuadPixelsTest, AQuadMirroredInOneAxisIsCulledAndInBothIsDrawn) {
