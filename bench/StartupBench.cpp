@@ -190,15 +190,7 @@ int RunFloor(StepLog& log) {
   if (!module || FAILED(module->Direct3DCreate9Ex(D3D_SDK_VERSION, &object)) || !object) return 1;
   log.Step("driver loaded");
   tav::os::Window* window = tav::os::Window::Create(L"bench", kWidth, kHeight, true);
-  D3DPRESENT_PARAMETERS params{};
-  params.BackBufferWidth = kWidth;
-  params.BackBufferHeight = kHeight;
-  params.BackBufferFormat = D3DFMT_X8R8G8B8;
-  params.BackBufferCount = 1;
-  params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  params.hDeviceWindow = window;
-  params.Windowed = 1;
-  params.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+  D3DPRESENT_PARAMETERS params = tavbench::WindowedPresent(window, kWidth, kHeight);
   IDirect3DDevice9Ex* device = nullptr;
   if (!window || FAILED(object->CreateDeviceEx(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                                                &params, nullptr, &device)))

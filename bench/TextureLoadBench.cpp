@@ -109,14 +109,7 @@ int main(int argc, char** argv) {
   IDirect3D9Ex* object = nullptr;
   if (FAILED(module->Direct3DCreate9Ex(D3D_SDK_VERSION, &object))) return 1;
   tav::os::Window* window = tav::os::Window::Create(L"bench", 64, 64, false);
-  D3DPRESENT_PARAMETERS params{};
-  params.BackBufferWidth = params.BackBufferHeight = 64;
-  params.BackBufferFormat = D3DFMT_X8R8G8B8;
-  params.BackBufferCount = 1;
-  params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  params.hDeviceWindow = window;
-  params.Windowed = 1;
-  params.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+  D3DPRESENT_PARAMETERS params = tavbench::WindowedPresent(window, 64, 64);
   IDirect3DDevice9Ex* device = nullptr;
   if (!window || FAILED(object->CreateDeviceEx(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                                                &params, nullptr, &device))) {
