@@ -20,6 +20,8 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   # sound
   libopenal-dev libvorbis-dev libogg-dev
+  # fuzzing the file readers (libFuzzer comes with clang's runtime libraries)
+  clang libclang-rt-14-dev
   # headless runs and generated demo media
   xvfb xauth vorbis-tools espeak-ng sox
 )

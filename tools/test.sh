@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and the
 # address and undefined-behaviour sanitizers, and runs every test; then the
-# sound threads' tests once more under ThreadSanitizer.
+# sound threads' tests once more under ThreadSanitizer; last, every file reader
+# under libFuzzer for a bounded time (TAVRI_FUZZ_SECONDS each, 45 unless set).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,3 +17,7 @@ ctest --test-dir build/test -j"$(nproc)" --output-on-failure
 cmake -S tests/tsan -B build/tsan -DCMAKE_BUILD_TYPE=Debug
 cmake --build build/tsan -j"$(nproc)"
 ctest --test-dir build/tsan -j"$(nproc)" --output-on-failure
+
+# Every reader of game and per-user files fuzzed for a bounded time, seeded
+# from the demo the test build packed.
+TAVRI_FUZZ_GAME_BUILD=build/test bash fuzz/run.sh "${TAVRI_FUZZ_SECONDS:-45}"
