@@ -62,8 +62,8 @@ TEST(FuzzFindings, ShadersDeclaringAGlobalTwiceFailToCompile) {
                 E_FAIL)
           << path;
       ASSERT_NE(errors, nullptr);
-      EXPECT_NE(std::string(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize()).find("redefinition of 'Sr'"),
-                std::string::npos);
+      const std::string text(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
+      EXPECT_NE(text.find("redefinition of 'Sr'"), std::string::npos) << text;
       errors->Release();
       EXPECT_EQ(code, nullptr);
     }
