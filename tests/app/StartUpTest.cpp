@@ -141,7 +141,7 @@ TEST_F(StartUpTest, ASecondCopyEndsWhileTheFirstKeepsRunning) {
   // dialog.
   kill(first, SIGTERM);
   bool ended = false;
-  for (int waited = 0; waited < 100 && !ended; ++waited) {
+  for (int waited = 0; waited < 300 && !ended; ++waited) {
     ended = waitpid(first, &status, WNOHANG) == first;
     if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }

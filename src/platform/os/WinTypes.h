@@ -61,7 +61,7 @@ constexpr WPARAM MAKEWPARAM(WORD low, WORD high) { return WPARAM(low) | WPARAM(h
 constexpr LPARAM MAKELPARAM(WORD low, WORD high) { return LPARAM(DWORD(low) | DWORD(high) << 16); }
 // A resource named by number instead of by text.
 inline LPCWSTR MAKEINTRESOURCEW(WORD id) { return reinterpret_cast<LPCWSTR>(uintptr_t(id)); }
-constexpr bool IS_INTRESOURCE(const void* p) { return (reinterpret_cast<uintptr_t>(p) >> 16) == 0; }
+inline bool IS_INTRESOURCE(const void* p) { return (reinterpret_cast<uintptr_t>(p) >> 16) == 0; }
 
 #ifndef FALSE
 constexpr BOOL FALSE = 0;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/gpu/d3dx/JpegTables.h"
+
 // stb_image, compiled here with only the formats this layer reads. It keeps its
 // symbols private to this file so no other copy in the program can clash.
 #define STB_IMAGE_IMPLEMENTATION
@@ -20,7 +22,9 @@
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #endif
 #include <stb/stb_image.h>
 #if defined(__GNUC__)
@@ -75,6 +79,7 @@ bool PngHasTransparentColour(const uint8_t* data, size_t size) {
 
 bool ReadCodecInfo(const uint8_t* data, size_t size, D3DXIMAGE_INFO& info) {
   if (!data || size == 0 || size > size_t(INT_MAX)) return false;
+  if (FileFormatOf(data, size) == D3DXIFF_JPG && !JpegHuffmanTablesFit(data, size)) return false;
   int width = 0, height = 0, channels = 0;
   if (!stbi_info_from_memory(data, int(size), &width, &height, &channels)) return false;
   if (width <= 0 || height <= 0 || uint32_t(width) > kMaxImageDimension || uint32_t(height) > kMaxImageDimension)
@@ -98,6 +103,7 @@ bool ReadCodecInfo(const uint8_t* data, size_t size, D3DXIMAGE_INFO& info) {
 
 HRESULT DecodeCodecImage(const uint8_t* data, size_t size, Image& out) {
   if (!data || size == 0 || size > size_t(INT_MAX)) return D3DXERR_INVALIDDATA;
+  if (FileFormatOf(data, size) == D3DXIFF_JPG && !JpegHuffmanTablesFit(data, size)) return D3DXERR_INVALIDDATA;
   int width = 0, height = 0, channels = 0;
   std::unique_ptr<stbi_uc, StbFree> rgba(stbi_load_from_memory(data, int(size), &width, &height, &channels, 4));
   if (!rgba || width <= 0 || height <= 0 || uint32_t(width) > kMaxImageDimension ||

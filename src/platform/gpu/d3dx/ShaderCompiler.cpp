@@ -39,6 +39,7 @@
 #include "platform/gpu/D3DX.h"
 #include "platform/gpu/ShaderCode.h"
 #include "platform/gpu/d3dx/Buffer.h"
+#include "platform/gpu/d3dx/HlslGlobals.h"
 #include "platform/gpu/d3dx/ShaderSemantics.h"
 
 namespace tav::gpu::d3dx {
@@ -285,6 +286,8 @@ HRESULT D3DXCompileShader(const char* source, UINT length, const D3DXMACRO* defi
     // Text ends at the first NUL within `length` (callers may count a terminator).
     const std::string text(source, strnlen(source, length));
     if (text.size() > size_t(INT_MAX)) return D3DERR_INVALIDCALL;
+    if (std::string twice; FindGlobalRedefinition(text, twice))
+      return Fail("error: redefinition of '" + twice + "'\n", errors);
     tav::gpu::ShaderCode compiled = compilation.Run(text, preamble, entryPoint);
     std::vector<DWORD> encoded = tav::gpu::EncodeShaderCode(compiled);
     return CreateBuffer(encoded.data(), encoded.size() * sizeof(DWORD), code);

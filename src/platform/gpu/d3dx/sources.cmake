@@ -5,7 +5,9 @@ target_sources(tavri_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DxtDecode.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FillTexture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImageDecode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HlslGlobals.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImageFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegTables.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Math.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PixelFormats.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Resample.cpp

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang and runs each one for a bounded time, one
+# after the other, on its seeds plus the corpus earlier runs grew
+# (build/fuzz/corpus). Fails when any target finds a crash, a leak, an input
+# slower than the timeout or a run over the memory limit; the input is left in
+# build/fuzz/artifacts/<target>/.
+#
+#   fuzz/run.sh [SECONDS_EACH]      default $TAVRI_FUZZ_SECONDS, else 50
+#   fuzz/run.sh 3600                an hour each
+# Environment: TAVRI_FUZZ_TARGETS="pac image" runs only those;
+# TAVRI_FUZZ_GAME_BUILD names the main build whose packed demo gives seeds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-${TAVRI_FUZZ_SECONDS:-50}}
+all=(pac config scenario image ogg save icon hlsl)
+read -r -a targets <<<"${TAVRI_FUZZ_TARGETS:-${all[*]}}"
+build=build/fuzz
+jobs=$(($(nproc) < 2 ? $(nproc) : 2))
+
+# libFuzzer comes with clang's runtime libraries.
+if ! command -v clang++ >/dev/null || ! dpkg-query -W libclang-rt-14-dev >/dev/null 2>&1; then
+  sudo=()
+  [[ $(id -u) -ne 0 ]] && sudo=(sudo)
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends clang libclang-rt-14-dev >/dev/null
+fi
+CC=clang CXX=clang++ nice -n 19 cmake -S fuzz -B $build -DCMAKE_BUILD_TYPE=Fuzz >/dev/null
+nice -n 19 cmake --build $build -j"$jobs" >/dev/null
+rm -rf $build/seeds
+bash fuzz/seeds.sh $build/seeds ${TAVRI_FUZZ_GAME_BUILD:-} >/dev/null
+
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+status=0
+results=()
+for t in "${targets[@]}"; do
+  corpus=$build/corpus/$t artifacts=$build/artifacts/$t log=$build/logs/$t.log
+  mkdir -p "$corpus" "$artifacts" "$(dirname "$log")"
+  # New inputs go into the first folder; the seeds are only read.
+  set +e
+  nice -n 19 "$build/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$artifacts/" "$corpus" "$build/seeds/$t" >"$log" 2>&1
+  rc=$?
+  set -e
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  edges=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | awk '{print $2}')
+  found=$(grep -cE '^==[0-9]+==ERROR|^SUMMARY: UndefinedBehaviorSanitizer|ERROR: libFuzzer' "$log" || true)
+  if ((rc != 0)); then
+    status=1
+    echo "fuzz: $t failed (exit $rc); the input is in $artifacts, the output in $log" >&2
+    grep -E 'ERROR|SUMMARY|Test unit written' "$log" | head -n 5 >&2 || true
+    ((found == 0)) && found=1
+  fi
+  results+=("$(printf '%-9s %7s %12s %7s %8s' "$t" "$seconds" "${execs:-?}" "${edges:-?}" "$found")")
+done
+
+printf '%-9s %7s %12s %7s %8s\n' target seconds executions edges crashes
+printf '%s\n' "${results[@]}"
+exit $status

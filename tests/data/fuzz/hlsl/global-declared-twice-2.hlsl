@@ -1,0 +1,2 @@
+sampler Sr;
+float Sr;

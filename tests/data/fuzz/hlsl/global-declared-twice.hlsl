@@ -1,0 +1,1 @@
+sampler Sr;struct{}Sr

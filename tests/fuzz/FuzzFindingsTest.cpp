@@ -1,0 +1,87 @@
+// Inputs the fuzz targets found to crash or leak a reader, kept under
+// tests/data/fuzz/<reader>/ and fed to the same reader here, so that every
+// build with the sanitizers checks them again.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "audio/OggStream.h"
+#include "platform/gpu/D3DX.h"
+#include "platform/gpu/d3dx/HlslGlobals.h"
+
+namespace {
+
+std::vector<std::filesystem::path> Inputs(const char* reader) {
+  std::vector<std::filesystem::path> paths;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(TAVRI_SOURCE_DIR) / "tests" /
+                                                                "data" / "fuzz" / reader))
+    paths.push_back(entry.path());
+  return paths;
+}
+
+std::string Bytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(FuzzFindings, DamagedPicturesAreRejected) {
+  const auto inputs = Inputs("image");
+  ASSERT_FALSE(inputs.empty());
+  for (const auto& path : inputs) {
+    const std::string bytes = Bytes(path);
+    D3DXIMAGE_INFO info;
+    EXPECT_EQ(D3DXGetImageInfoFromFileInMemory(bytes.data(), UINT(bytes.size()), &info), D3DXERR_INVALIDDATA)
+        << path;
+  }
+}
+
+TEST(FuzzFindings, DamagedSoundsDoNotOpen) {
+  const auto inputs = Inputs("ogg");
+  ASSERT_FALSE(inputs.empty());
+  for (const auto& path : inputs) {
+    const std::string bytes = Bytes(path);
+    EXPECT_FALSE(tav::OpensAsOggVorbis(reinterpret_cast<const uint8_t*>(bytes.data()), uint32_t(bytes.size())))
+        << path;
+  }
+}
+
+TEST(FuzzFindings, ShadersDeclaringAGlobalTwiceFailToCompile) {
+  const auto inputs = Inputs("hlsl");
+  ASSERT_FALSE(inputs.empty());
+  for (const auto& path : inputs) {
+    const std::string source = Bytes(path);
+    for (const char* profile : {"vs_3_0", "ps_3_0"}) {
+      ID3DXBuffer* code = nullptr;
+      ID3DXBuffer* errors = nullptr;
+      EXPECT_EQ(D3DXCompileShader(source.data(), UINT(source.size()), nullptr, nullptr, "main", profile, 0, &code,
+                                  &errors, nullptr),
+                E_FAIL)
+          << path;
+      ASSERT_NE(errors, nullptr);
+      const std::string text(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
+      EXPECT_NE(text.find("redefinition of 'Sr'"), std::string::npos) << text;
+      errors->Release();
+      EXPECT_EQ(code, nullptr);
+    }
+  }
+}
+
+TEST(FuzzFindings, GlobalRedefinitionLooksOnlyAtGlobalVariables) {
+  std::string name;
+  EXPECT_TRUE(tav::gpu::d3dx::FindGlobalRedefinition("float a, b;\nfloat4 b : register(c0);", name));
+  EXPECT_EQ(name, "b");
+  // Arguments, parameters, members, locals, overloads, comments and branches.
+  EXPECT_FALSE(tav::gpu::d3dx::FindGlobalRedefinition(
+      "static const float3 L = float3(x, y, z);\nstatic const float3 M = float3(x, y, z);\n"
+      "struct S { float a; float b; };\nstruct T { float a; };\n"
+      "float f(float a) { float b = a; return b; }\nfloat f(float2 a) { float b = a.x; return b; }\n"
+      "// float L;\n/* float M; */ sampler2D Tex : register(s0);\n",
+      name));
+  EXPECT_FALSE(tav::gpu::d3dx::FindGlobalRedefinition("#ifdef A\nfloat a;\n#else\nfloat a;\n#endif\n", name));
+}
+
+}  // namespace
