@@ -75,15 +75,25 @@ bool PngHasTransparentColour(const uint8_t* data, size_t size) {
   return false;
 }
 
+// Whether the decoder may be given the file: tables that fit their arrays,
+// dimensions within bounds, and for TGA no more pixels than the bytes could
+// hold (a run-length packet of at least two bytes repeats a pixel at most 128
+// times), so a damaged header cannot make a tiny file decode for minutes.
+bool Decodable(const uint8_t* data, size_t size, int& width, int& height, int& channels) {
+  const D3DXIMAGE_FILEFORMAT format = FileFormatOf(data, size);
+  if (format == D3DXIFF_JPG && !JpegHuffmanTablesFit(data, size)) return false;
+  if (!stbi_info_from_memory(data, int(size), &width, &height, &channels)) return false;
+  if (width <= 0 || height <= 0 || uint32_t(width) > kMaxImageDimension || uint32_t(height) > kMaxImageDimension)
+    return false;
+  return format != D3DXIFF_TGA || uint64_t(width) * uint64_t(height) <= uint64_t(size) * 64;
+}
+
 }  // namespace
 
 bool ReadCodecInfo(const uint8_t* data, size_t size, D3DXIMAGE_INFO& info) {
   if (!data || size == 0 || size > size_t(INT_MAX)) return false;
-  if (FileFormatOf(data, size) == D3DXIFF_JPG && !JpegHuffmanTablesFit(data, size)) return false;
   int width = 0, height = 0, channels = 0;
-  if (!stbi_info_from_memory(data, int(size), &width, &height, &channels)) return false;
-  if (width <= 0 || height <= 0 || uint32_t(width) > kMaxImageDimension || uint32_t(height) > kMaxImageDimension)
-    return false;
+  if (!Decodable(data, size, width, height, channels)) return false;
   info = {};
   info.Width = uint32_t(width);
   info.Height = uint32_t(height);
@@ -103,8 +113,8 @@ bool ReadCodecInfo(const uint8_t* data, size_t size, D3DXIMAGE_INFO& info) {
 
 HRESULT DecodeCodecImage(const uint8_t* data, size_t size, Image& out) {
   if (!data || size == 0 || size > size_t(INT_MAX)) return D3DXERR_INVALIDDATA;
-  if (FileFormatOf(data, size) == D3DXIFF_JPG && !JpegHuffmanTablesFit(data, size)) return D3DXERR_INVALIDDATA;
   int width = 0, height = 0, channels = 0;
+  if (!Decodable(data, size, width, height, channels)) return D3DXERR_INVALIDDATA;
   std::unique_ptr<stbi_uc, StbFree> rgba(stbi_load_from_memory(data, int(size), &width, &height, &channels, 4));
   if (!rgba || width <= 0 || height <= 0 || uint32_t(width) > kMaxImageDimension ||
       uint32_t(height) > kMaxImageDimension)
