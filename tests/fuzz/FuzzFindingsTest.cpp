@@ -12,6 +12,7 @@
 #include "audio/OggStream.h"
 #include "platform/gpu/D3DX.h"
 #include "platform/gpu/d3dx/HlslGlobals.h"
+#include "platform/gpu/d3dx/HlslText.h"
 
 namespace {
 
@@ -68,6 +69,32 @@ TEST(FuzzFindings, ShadersDeclaringAGlobalTwiceFailToCompile) {
       EXPECT_EQ(code, nullptr);
     }
   }
+}
+
+TEST(FuzzFindings, ShadersThatAreNotTextFailToCompile) {
+  const auto inputs = Inputs("hlsl-not-text");
+  ASSERT_FALSE(inputs.empty());
+  for (const auto& path : inputs) {
+    const std::string source = Bytes(path);
+    ID3DXBuffer* code = nullptr;
+    ID3DXBuffer* errors = nullptr;
+    EXPECT_EQ(D3DXCompileShader(source.data(), UINT(source.size()), nullptr, nullptr, "main", "ps_3_0", 0, &code,
+                                &errors, nullptr),
+              E_FAIL)
+        << path;
+    ASSERT_NE(errors, nullptr);
+    const std::string text(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
+    EXPECT_NE(text.find("is not text"), std::string::npos) << text;
+    errors->Release();
+    EXPECT_EQ(code, nullptr);
+  }
+  // Comments in any language and encoding are text; control bytes are not.
+  size_t at = 0;
+  EXPECT_TRUE(tav::gpu::d3dx::IsShaderText("// \x8C\xF5 光\r\n\tfloat4 c : COLOR0;\v\f", at));
+  EXPECT_FALSE(tav::gpu::d3dx::IsShaderText("float a;\x01", at));
+  EXPECT_EQ(at, 8u);
+  EXPECT_FALSE(tav::gpu::d3dx::IsShaderText("float\x7F", at));
+  EXPECT_EQ(at, 5u);
 }
 
 TEST(FuzzFindings, GlobalRedefinitionLooksOnlyAtGlobalVariables) {

@@ -40,6 +40,7 @@
 #include "platform/gpu/ShaderCode.h"
 #include "platform/gpu/d3dx/Buffer.h"
 #include "platform/gpu/d3dx/HlslGlobals.h"
+#include "platform/gpu/d3dx/HlslText.h"
 #include "platform/gpu/d3dx/ShaderSemantics.h"
 
 namespace tav::gpu::d3dx {
@@ -286,6 +287,8 @@ HRESULT D3DXCompileShader(const char* source, UINT length, const D3DXMACRO* defi
     // Text ends at the first NUL within `length` (callers may count a terminator).
     const std::string text(source, strnlen(source, length));
     if (text.size() > size_t(INT_MAX)) return D3DERR_INVALIDCALL;
+    if (size_t at = 0; !IsShaderText(text, at))
+      return Fail("error: byte " + std::to_string(at) + " is not text\n", errors);
     if (std::string twice; FindGlobalRedefinition(text, twice))
       return Fail("error: redefinition of '" + twice + "'\n", errors);
     tav::gpu::ShaderCode compiled = compilation.Run(text, preamble, entryPoint);

@@ -6,6 +6,7 @@ target_sources(tavri_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FillTexture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImageDecode.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HlslGlobals.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HlslText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImageFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegTables.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Math.cpp
