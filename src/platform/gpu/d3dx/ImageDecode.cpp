@@ -1,6 +1,7 @@
 #include "platform/gpu/d3dx/ImageDecode.h"
 
 #include <climits>
+#include <cctype>
 #include <cstring>
 #include <memory>
 
@@ -75,6 +76,23 @@ bool PngHasTransparentColour(const uint8_t* data, size_t size) {
   return false;
 }
 
+// Whether the numbers of a PPM header (width, height, largest value) have at
+// most nine digits each: longer ones overflow the decoder's arithmetic.
+bool PnmNumbersFit(const uint8_t* data, size_t size) {
+  size_t at = 2;  // past "P5" or "P6"
+  for (int number = 0; number < 3; ++number) {
+    for (;;) {
+      while (at < size && std::isspace(data[at])) ++at;
+      if (at >= size || data[at] != '#') break;
+      while (at < size && data[at] != '\n' && data[at] != '\r') ++at;
+    }
+    size_t digits = 0;
+    while (at < size && std::isdigit(data[at])) ++at, ++digits;
+    if (digits > 9) return false;
+  }
+  return true;
+}
+
 // Whether the decoder may be given the file: tables that fit their arrays,
 // dimensions within bounds, and for TGA no more pixels than the bytes could
 // hold (a run-length packet of at least two bytes repeats a pixel at most 128
@@ -82,6 +100,7 @@ bool PngHasTransparentColour(const uint8_t* data, size_t size) {
 bool Decodable(const uint8_t* data, size_t size, int& width, int& height, int& channels) {
   const D3DXIMAGE_FILEFORMAT format = FileFormatOf(data, size);
   if (format == D3DXIFF_JPG && !JpegHuffmanTablesFit(data, size)) return false;
+  if (format == D3DXIFF_PPM && !PnmNumbersFit(data, size)) return false;
   if (!stbi_info_from_memory(data, int(size), &width, &height, &channels)) return false;
   if (width <= 0 || height <= 0 || uint32_t(width) > kMaxImageDimension || uint32_t(height) > kMaxImageDimension)
     return false;
