@@ -5,6 +5,9 @@
 //   busy       the scene as the engine draws it
 //   one-by-one the same scene with every draw issued alone and all of its
 //              state set again (how the device drew before it batched)
+//   pulse      a page waiting for a click while its line dims, drawn through
+//              the fixed texture stages: only the line's box changes, so only
+//              that box is drawn and presented
 // and the draw calls, state changes and vertex uploads that reach OpenGL per
 // frame. Run it where OpenGL is (SDL_VIDEODRIVER=offscreen works headless).
 //   tavri-bench-frame [GAME_DIR] [ROUNDS]
@@ -61,6 +64,11 @@ bool Paint(CBaseD3D& d3d, const std::wstring& name, int seed, bool shaped) {
 struct Scene {
   std::vector<std::unique_ptr<tav::CQuad>> quads;  // in drawing order
   tav::CQuad* fade = nullptr;
+  // A page waiting for a click: the picture, the message window and one line
+  // of 12 glyphs, each glyph its own texture, whose colour moves every frame
+  // as during the waiting pulse.
+  std::vector<std::unique_ptr<tav::CQuad>> waiting;
+  size_t firstGlyph = 0;
 };
 
 bool Build(CBaseD3D& d3d, Scene& scene) {
@@ -98,6 +106,26 @@ bool Build(CBaseD3D& d3d, Scene& scene) {
       q->uvs = {{{u0, 0}, {u1, 0}, {u0, v1}, {u1, v1}}};
       q->Update();
     }
+  }
+  auto addWaiting = [&](const std::wstring& name, float x, float y) {
+    scene.waiting.push_back(std::make_unique<tav::CQuad>());
+    tav::CQuad& q = *scene.waiting.back();
+    q.translation = {x, y};
+    if (!q.Attach(name, &d3d)) return false;
+    // Drawn as a game without shader files draws: through the fixed stages.
+    q.useShaders = false;
+    q.Update();
+    return true;
+  };
+  if (!addWaiting(L"bench_bg", 0, 0) || !d3d.CreateNamedTexture(L"bench_window", 760, 150, 0) ||
+      !Paint(d3d, L"bench_window", 7, true) || !addWaiting(L"bench_window", 20, 430))
+    return false;
+  scene.firstGlyph = scene.waiting.size();
+  for (int g = 0; g < 12; ++g) {
+    const std::wstring name = L"bench_glyph" + std::to_wstring(g);
+    if (!d3d.CreateNamedTexture(name, 24, 26, D3DUSAGE_DYNAMIC) || !Paint(d3d, name, g, true) ||
+        !addWaiting(name, 40 + g * 24.0f, 460))
+      return false;
   }
   scene.fade = add(L"DefaultTex", 0, 0);
   if (!scene.fade) return false;
@@ -139,10 +167,18 @@ int main(int argc, char** argv) {
   }
 
   int frame = 0;
-  bool drawScene = false;
+  bool drawScene = false, waitingPage = false;
   CBaseD3D::FrameHooks hooks;
   hooks.skipUnchanged = true;
   hooks.update = [&] {
+    if (waitingPage) {
+      const uint32_t grey = uint32_t(255 - frame % 200);
+      for (size_t i = scene.firstGlyph; i < scene.waiting.size(); ++i) {
+        scene.waiting[i]->colours.fill(0xFF000000u | grey << 16 | grey << 8 | grey);
+        scene.waiting[i]->Update();
+      }
+      return true;
+    }
     // The fade's opacity moves every frame, as during a fade.
     const uint32_t alpha = uint32_t(40 + frame % 160);
     scene.fade->colours.fill(alpha << 24);
@@ -150,18 +186,24 @@ int main(int argc, char** argv) {
     return true;
   };
   hooks.draw = [&] {
+    if (waitingPage) {
+      for (auto& q : scene.waiting)
+        if (!q->Draw()) return false;
+      return true;
+    }
     if (!drawScene) return true;
     for (auto& q : scene.quads)
       if (!q->Draw()) return false;
     return true;
   };
 
-  Row rows[] = {{"floor", {}, {}, {}}, {"busy", {}, {}, {}}, {"one-by-one", {}, {}, {}}};
+  Row rows[] = {{"floor", {}, {}, {}}, {"busy", {}, {}, {}}, {"one-by-one", {}, {}, {}}, {"pulse", {}, {}, {}}};
   IDirect3DDevice9* device = d3d->Device();
   for (int r = 0; r < rounds; ++r) {
     for (Row& row : rows) {
       const bool busy = &row != &rows[0];
-      drawScene = busy;
+      waitingPage = &row == &rows[3];
+      drawScene = busy && !waitingPage;
       tav::gpu::SetDrawBatching(device, &row != &rows[2]);
       d3d->InvalidateFrame();
       tav::gpu::DrawCounters before, after;

@@ -212,6 +212,40 @@ TEST_F(GlDraw, TextureStagesCombineTextureAndDiffuse) {
   EXPECT_EQ(draw(texture.Get()), diffuse);
 }
 
+// Each stage set-up draws through a program of its own: switching between
+// set-ups, and back, must give each its own result.
+TEST_F(GlDraw, TextureStagesCascadeThroughModifiersAndSwitchBack) {
+  const uint32_t texel = 0x80FF8040;  // half-transparent
+  Ref<IDirect3DTexture9> texture = MakeTexture(1, 1, D3DFMT_A8R8G8B8, &texel, 4);
+  ASSERT_EQ(device_->SetTexture(0, texture.Get()), S_OK);
+  auto draw = [&] {
+    EXPECT_EQ(DrawQuad({-0.5f, -0.5f, 3.5f, 3.5f, 0xFF8080FF}), S_OK);
+    return At(ReadBackBuffer(), kWidth, 1, 1) & 0xFFFFFF;
+  };
+  auto stage = [&](DWORD i, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    ASSERT_EQ(device_->SetTextureStageState(i, type, value), S_OK);
+  };
+  const uint32_t modulated = draw();
+  EXPECT_TRUE(Near(modulated, 0x804040)) << std::hex << modulated;
+  // A second stage: the complement of what the first left.
+  stage(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  stage(1, D3DTSS_COLORARG1, D3DTA_CURRENT | D3DTA_COMPLEMENT);
+  EXPECT_TRUE(Near(draw(), 0x7FBFBF)) << std::hex << draw();
+  // The texture's alpha spread over the colour; a second stage without a
+  // texture reads white.
+  stage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  stage(0, D3DTSS_COLORARG1, D3DTA_TEXTURE | D3DTA_ALPHAREPLICATE);
+  stage(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  stage(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
+  stage(1, D3DTSS_COLORARG2, D3DTA_TEXTURE);
+  EXPECT_TRUE(Near(draw(), 0x808080)) << std::hex << draw();
+  // Back to the first set-up.
+  stage(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  stage(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  stage(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  EXPECT_EQ(draw(), modulated);
+}
+
 TEST_F(GlDraw, DepthTestAndDepthWritesFollowTheRenderStates) {
   ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0), S_OK);
   ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE), S_OK);

@@ -287,6 +287,8 @@ enum D3DTEXTUREOP : uint32_t {
 constexpr DWORD D3DTA_DIFFUSE = 0x0;
 constexpr DWORD D3DTA_CURRENT = 0x1;
 constexpr DWORD D3DTA_TEXTURE = 0x2;
+constexpr DWORD D3DTA_COMPLEMENT = 0x10;
+constexpr DWORD D3DTA_ALPHAREPLICATE = 0x20;
 
 // Flexible vertex format bits.
 constexpr DWORD D3DFVF_XYZ = 0x2;

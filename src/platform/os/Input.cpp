@@ -53,6 +53,28 @@ POINT ClientOrigin(HWND window) {
   return origin;
 }
 
+// The pointer as the display server last gave it. Each question is a round
+// trip to the server, and a frame asks for several buttons and the position,
+// so between two pumps of the message queue it is asked once.
+struct GlobalMouse {
+  bool known = false;
+  int x = 0, y = 0;
+  Uint32 buttons = 0;
+};
+std::mutex globalMouseMutex;
+GlobalMouse globalMouse;
+
+Uint32 GlobalMouseState(int* x, int* y) {
+  std::lock_guard lock(globalMouseMutex);
+  if (!globalMouse.known) {
+    globalMouse.buttons = SDL_GetGlobalMouseState(&globalMouse.x, &globalMouse.y);
+    globalMouse.known = true;
+  }
+  if (x) *x = globalMouse.x;
+  if (y) *y = globalMouse.y;
+  return globalMouse.buttons;
+}
+
 bool IsMouseButton(int vk) {
   return vk == VK_LBUTTON || vk == VK_RBUTTON || vk == VK_MBUTTON || vk == VK_XBUTTON1 || vk == VK_XBUTTON2;
 }
@@ -79,7 +101,7 @@ SHORT GetAsyncKeyState(int vk) {
   if (detail::PressNoted(vk)) return kDown;
   if (InputSource* input = installedInput.load()) return input->KeyDown(vk) ? kDown : 0;
   if (!SDL_WasInit(SDL_INIT_VIDEO)) return 0;
-  if (IsMouseButton(vk)) return (SDL_GetGlobalMouseState(nullptr, nullptr) & ButtonMask(vk)) ? kDown : 0;
+  if (IsMouseButton(vk)) return (GlobalMouseState(nullptr, nullptr) & ButtonMask(vk)) ? kDown : 0;
   int count = 0;
   const Uint8* state = SDL_GetKeyboardState(&count);
   return detail::KeyboardKeyDown(vk, state, count) ? kDown : 0;
@@ -112,7 +134,7 @@ BOOL GetCursorPos(POINT* point) {
     return TRUE;
   }
   int x = 0, y = 0;
-  SDL_GetGlobalMouseState(&x, &y);
+  GlobalMouseState(&x, &y);
   *point = POINT{x, y};
   return TRUE;
 }
@@ -127,6 +149,7 @@ BOOL SetCursorPos(int x, int y) {
     SetLastError(ENODEV);
     return FALSE;
   }
+  detail::ForgetGlobalMouse();
   if (SDL_WarpMouseGlobal(x, y) == 0) {
     warpedInto.store(nullptr);
     return TRUE;
@@ -149,6 +172,15 @@ BOOL SetCursorPos(int x, int y) {
   warpedInto.store(target);
   return TRUE;
 }
+
+namespace detail {
+
+void ForgetGlobalMouse() {
+  std::lock_guard lock(globalMouseMutex);
+  globalMouse.known = false;
+}
+
+}  // namespace detail
 
 namespace {
 // Moves `point` by the window's client origin, times `sign`.

@@ -62,4 +62,10 @@ class InputSource {
 void InstallInput(InputSource* source);
 InputSource* InstalledInput();
 
+namespace detail {
+// The pointer's position and buttons on the screen are asked of the display
+// server once a frame; the pump calls this as a new frame's events come in.
+void ForgetGlobalMouse();
+}  // namespace detail
+
 }  // namespace tav::os

@@ -150,6 +150,7 @@ void TranslateScriptedEvent(const InputEvent& event) {
 // Turns what happened since the last call into messages.
 void Pump() {
   detail::ForgetReadPresses();
+  detail::ForgetGlobalMouse();
   InputSource* input = InstalledInput();
   if (SDL_WasInit(SDL_INIT_EVENTS)) {
     SDL_Event event;

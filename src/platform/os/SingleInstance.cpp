@@ -330,6 +330,10 @@ void ServeInstanceRequests() {
     SteadyTime now = std::chrono::steady_clock::now();
     for (auto& [name, held] : state.held) {
       if (held.listenFd < 0) continue;
+      // This runs every frame: asking first is far cheaper than an accept
+      // that finds nobody, which makes and drops a socket each time.
+      pollfd waiting{held.listenFd, POLLIN, 0};
+      if (poll(&waiting, 1, 0) <= 0 || !(waiting.revents & POLLIN)) continue;
       for (;;) {
         int fd = accept4(held.listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) break;

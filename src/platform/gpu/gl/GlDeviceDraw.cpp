@@ -276,7 +276,8 @@ HRESULT GlDevice::UseProgramFor(bool fixed, VertexLayout& layout) {
       stages[i] = {s[D3DTSS_COLOROP], s[D3DTSS_COLORARG1], s[D3DTSS_COLORARG2], s[D3DTSS_ALPHAOP],
                    s[D3DTSS_ALPHAARG1], s[D3DTSS_ALPHAARG2], textures_[i] != nullptr};
     }
-    fixed_.Use(viewport_, stages, state_);
+    const HRESULT hr = fixed_.Use(viewport_, stages, state_);
+    if (FAILED(hr)) return hr;
     layout = FixedFunction::Layout(layout.stride);
     return S_OK;
   }

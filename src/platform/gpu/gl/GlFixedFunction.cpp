@@ -1,6 +1,5 @@
 #include "platform/gpu/gl/GlFixedFunction.h"
 
-#include <cstring>
 #include <string>
 
 #include "platform/gpu/ShaderCode.h"
@@ -37,113 +36,160 @@ std::string VertexSource() {
          kPositionFixupGlsl + "}\n";
 }
 
-// Each stage combines two arguments (diffuse 0, current 1, texture 2, with the
-// complement 0x10 and alpha-replicate 0x20 modifiers) by select or modulate.
-// A stage whose colour operation is disabled ends the cascade; an unknown
-// operation passes its first argument. A stage without a texture reads white.
-std::string PixelSource() {
+// An argument: diffuse, current or texture (anything else reads current),
+// with the complement and alpha-replicate modifiers.
+std::string Argument(DWORD arg) {
+  const DWORD which = arg & 15;
+  std::string v = which == D3DTA_DIFFUSE ? "v_Diffuse" : which == D3DTA_TEXTURE ? "texel" : "current";
+  if (arg & D3DTA_COMPLEMENT) v = std::string("(vec4(1.0) - ").append(v).append(")");
+  if (arg & D3DTA_ALPHAREPLICATE) v = std::string("vec4(").append(v).append(".a)");
+  return v;
+}
+
+// Select-argument-2 and modulate; any other operation passes its first argument.
+std::string Combined(DWORD op, DWORD arg1, DWORD arg2) {
+  if (op == D3DTOP_SELECTARG2) return Argument(arg2);
+  if (op == D3DTOP_MODULATE) {
+    std::string product = "(";
+    product += Argument(arg1);
+    product += " * ";
+    product += Argument(arg2);
+    return product += ")";
+  }
+  return Argument(arg1);
+}
+
+bool ReadsTexture(DWORD arg) { return (arg & 15) == D3DTA_TEXTURE; }
+
+// The stages that run: those before the first whose colour operation is disabled.
+int ActiveStages(const StageSetup (&stages)[kFixedStages]) {
+  int count = 0;
+  while (count < kFixedStages && stages[count].colourOp != D3DTOP_DISABLE) ++count;
+  return count;
+}
+
+bool StageSamples(const StageSetup& s) {
+  return s.textured && (ReadsTexture(s.colourArg1) || ReadsTexture(s.colourArg2) ||
+                        (s.alphaOp != D3DTOP_DISABLE && (ReadsTexture(s.alphaArg1) || ReadsTexture(s.alphaArg2))));
+}
+
+std::string SamplerName(int stage) { return "tav_Texture" + std::to_string(stage); }
+
+// The default stage set-up: the first stage modulates texture and diffuse
+// colour and takes the texture's alpha, the second is disabled.
+void DefaultStages(StageSetup (&stages)[kFixedStages]) {
+  for (StageSetup& s : stages)
+    s = {D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_CURRENT, D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_CURRENT, false};
+  stages[0] = {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_CURRENT, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_CURRENT, true};
+}
+
+// The values that decide a set-up's program. Values a stage does not read
+// stay out, so that they do not make programs that draw alike.
+void StageKey(const StageSetup (&stages)[kFixedStages], std::vector<DWORD>& key) {
+  key.clear();
+  auto readsSecond = [](DWORD op) { return op == D3DTOP_MODULATE || op == D3DTOP_SELECTARG2; };
+  for (int i = 0; i < ActiveStages(stages); ++i) {
+    const StageSetup& st = stages[i];
+    const bool alpha = st.alphaOp != D3DTOP_DISABLE;
+    key.insert(key.end(), {st.colourOp, st.colourArg1, readsSecond(st.colourOp) ? st.colourArg2 : 0, st.alphaOp,
+                           alpha ? st.alphaArg1 : 0, alpha && readsSecond(st.alphaOp) ? st.alphaArg2 : 0,
+                           DWORD(StageSamples(st))});
+  }
+}
+
+}  // namespace
+
+std::string FixedPixelSource(const StageSetup (&stages)[kFixedStages]) {
+  const int active = ActiveStages(stages);
   std::string s =
       "#version 410 core\n"
       "in vec4 v_Diffuse;\n"
-      "in vec2 v_TexCoord;\n"
-      "uniform sampler2D tav_Texture[8];\n"
-      "uniform ivec4 tav_ColourStages[8];\n"
-      "uniform ivec4 tav_AlphaStages[8];\n"
+      "in vec2 v_TexCoord;\n";
+  for (int i = 0; i < active; ++i)
+    if (StageSamples(stages[i])) s += "uniform sampler2D " + SamplerName(i) + ";\n";
+  s +=
       "layout(location = 0) out vec4 tav_Colour;\n"
-      "vec4 Arg(int arg, vec4 current, vec4 texel) {\n"
-      "    int which = arg & 15;\n"
-      "    vec4 v = which == 0 ? v_Diffuse : (which == 2 ? texel : current);\n"
-      "    if ((arg & 16) != 0) v = vec4(1.0) - v;\n"
-      "    if ((arg & 32) != 0) v = vec4(v.a);\n"
-      "    return v;\n"
-      "}\n"
-      "vec4 Combine(int op, vec4 a1, vec4 a2) {\n"
-      "    if (op == 3) return a2;\n"
-      "    if (op == 4) return a1 * a2;\n"
-      "    return a1;\n"
-      "}\n"
       "void main() {\n"
       "    vec4 current = v_Diffuse;\n";
-  // Unrolled so every sampler is picked by a constant index.
-  for (int i = 0; i < kFixedStages; ++i) {
-    std::string n = std::to_string(i);
-    s += "    if (tav_ColourStages[" + n + "].x != 1) {\n";
-    s += "        ivec4 c = tav_ColourStages[" + n + "];\n";
-    s += "        ivec4 a = tav_AlphaStages[" + n + "];\n";
-    s += "        vec4 texel = c.w != 0 ? texture(tav_Texture[" + n + "], v_TexCoord) : vec4(1.0);\n";
-    s += "        vec3 rgb = Combine(c.x, Arg(c.y, current, texel), Arg(c.z, current, texel)).rgb;\n";
-    s += "        float alpha = a.x == 1 ? current.a : Combine(a.x, Arg(a.y, current, texel), Arg(a.z, current, "
-         "texel)).a;\n";
+  // Both operations of a stage read the colour the stage before left.
+  for (int i = 0; i < active; ++i) {
+    const StageSetup& st = stages[i];
+    s += "    {\n";
+    s += "        vec4 texel = " + (StageSamples(st) ? "texture(" + SamplerName(i) + ", v_TexCoord)" : std::string("vec4(1.0)")) + ";\n";
+    s += "        vec3 rgb = " + Combined(st.colourOp, st.colourArg1, st.colourArg2) + ".rgb;\n";
+    s += "        float alpha = " +
+         (st.alphaOp == D3DTOP_DISABLE ? std::string("current.a")
+                                       : Combined(st.alphaOp, st.alphaArg1, st.alphaArg2) + ".a") +
+         ";\n";
     s += "        current = vec4(rgb, alpha);\n";
-    s += "    } else {\n";
-    s += "        tav_Colour = current;\n";
-    s += "        return;\n";
     s += "    }\n";
   }
   s += "    tav_Colour = current;\n}\n";
   return s;
 }
 
-}  // namespace
-
 HRESULT FixedFunction::Build() {
-  GLuint vertex = 0, pixel = 0;
-  HRESULT hr = CompileGlsl(GL_VERTEX_SHADER, VertexSource(), vertex);
-  if (SUCCEEDED(hr)) hr = CompileGlsl(GL_FRAGMENT_SHADER, PixelSource(), pixel);
-  if (SUCCEEDED(hr)) hr = LinkGlsl(vertex, pixel, program_);
-  if (vertex) glDeleteShader(vertex);
+  HRESULT hr = CompileGlsl(GL_VERTEX_SHADER, VertexSource(), vertex_);
+  if (FAILED(hr)) return hr;
+  // The default set-up is made now, so a driver that cannot build these
+  // programs is found when the device is made rather than at a draw.
+  StageSetup stages[kFixedStages];
+  DefaultStages(stages);
+  Program program;
+  hr = Make(stages, program);
+  if (FAILED(hr)) return hr;
+  StageKey(stages, key_);
+  programs_.clear();
+  programs_.emplace(key_, program);
+  return S_OK;
+}
+
+HRESULT FixedFunction::Make(const StageSetup (&stages)[kFixedStages], Program& program) {
+  GLuint pixel = 0;
+  HRESULT hr = CompileGlsl(GL_FRAGMENT_SHADER, FixedPixelSource(stages), pixel);
+  if (SUCCEEDED(hr)) hr = LinkGlsl(vertex_, pixel, program.name);
   if (pixel) glDeleteShader(pixel);
   if (FAILED(hr)) return hr;
-  viewport_ = glGetUniformLocation(program_, "tav_Viewport");
-  fixup_ = glGetUniformLocation(program_, kPositionFixupUniform);
-  colourStages_ = glGetUniformLocation(program_, "tav_ColourStages");
-  alphaStages_ = glGetUniformLocation(program_, "tav_AlphaStages");
-  glUseProgram(program_);
-  uniformsSet_ = false;
-  GLint units[kFixedStages];
-  for (int i = 0; i < kFixedStages; ++i) units[i] = i;
-  glUniform1iv(glGetUniformLocation(program_, "tav_Texture"), kFixedStages, units);
+  program.viewport = glGetUniformLocation(program.name, "tav_Viewport");
+  program.fixup = glGetUniformLocation(program.name, kPositionFixupUniform);
+  glUseProgram(program.name);
+  for (int i = 0; i < kFixedStages; ++i) {
+    const GLint sampler = glGetUniformLocation(program.name, SamplerName(i).c_str());
+    if (sampler >= 0) glUniform1i(sampler, i);
+  }
   return S_OK;
 }
 
 void FixedFunction::Drop() {
-  if (program_) glDeleteProgram(program_);
-  program_ = 0;
+  for (auto& [key, program] : programs_) glDeleteProgram(program.name);
+  programs_.clear();
+  if (vertex_) glDeleteShader(vertex_);
+  vertex_ = 0;
 }
 
-void FixedFunction::Use(const D3DVIEWPORT9& viewport, const StageSetup (&stages)[kFixedStages], StateCache& state) {
-  state.UseProgram(program_);
-  GLint colour[kFixedStages * 4], alpha[kFixedStages * 4];
-  for (int i = 0; i < kFixedStages; ++i) {
-    const StageSetup& s = stages[i];
-    colour[i * 4 + 0] = GLint(s.colourOp);
-    colour[i * 4 + 1] = GLint(s.colourArg1);
-    colour[i * 4 + 2] = GLint(s.colourArg2);
-    colour[i * 4 + 3] = s.textured ? 1 : 0;
-    alpha[i * 4 + 0] = GLint(s.alphaOp);
-    alpha[i * 4 + 1] = GLint(s.alphaArg1);
-    alpha[i * 4 + 2] = GLint(s.alphaArg2);
-    alpha[i * 4 + 3] = 0;
+HRESULT FixedFunction::Use(const D3DVIEWPORT9& viewport, const StageSetup (&stages)[kFixedStages],
+                           StateCache& state) {
+  StageKey(stages, key_);
+  auto found = programs_.find(key_);
+  if (found == programs_.end()) {
+    Program program;
+    const HRESULT hr = Make(stages, program);
+    if (FAILED(hr)) return hr;
+    found = programs_.emplace(key_, program).first;
   }
-  const bool sameViewport = uniformsSet_ && viewport.X == lastViewport_.X && viewport.Y == lastViewport_.Y &&
-                            viewport.Width == lastViewport_.Width && viewport.Height == lastViewport_.Height;
+  Program& program = found->second;
+  state.UseProgram(program.name);
+  const bool sameViewport = program.viewportSet && viewport.X == program.lastViewport.X &&
+                            viewport.Y == program.lastViewport.Y && viewport.Width == program.lastViewport.Width &&
+                            viewport.Height == program.lastViewport.Height;
   if (!sameViewport) {
-    glUniform4f(viewport_, float(viewport.X), float(viewport.Y), float(viewport.Width), float(viewport.Height));
-    glUniform4f(fixup_, 1.0f / float(viewport.Width), 1.0f / float(viewport.Height), 0.0f, 0.0f);
+    glUniform4f(program.viewport, float(viewport.X), float(viewport.Y), float(viewport.Width), float(viewport.Height));
+    glUniform4f(program.fixup, 1.0f / float(viewport.Width), 1.0f / float(viewport.Height), 0.0f, 0.0f);
     state.Count(2);
-    lastViewport_ = viewport;
+    program.lastViewport = viewport;
+    program.viewportSet = true;
   }
-  if (!uniformsSet_ || std::memcmp(colour, lastColour_, sizeof colour) != 0) {
-    glUniform4iv(colourStages_, kFixedStages, colour);
-    std::memcpy(lastColour_, colour, sizeof colour);
-    state.Count();
-  }
-  if (!uniformsSet_ || std::memcmp(alpha, lastAlpha_, sizeof alpha) != 0) {
-    glUniform4iv(alphaStages_, kFixedStages, alpha);
-    std::memcpy(lastAlpha_, alpha, sizeof alpha);
-    state.Count();
-  }
-  uniformsSet_ = true;
+  return S_OK;
 }
 
 VertexLayout FixedFunction::Layout(UINT stride) {

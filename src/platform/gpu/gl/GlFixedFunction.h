@@ -1,7 +1,14 @@
 #pragma once
-// The built-in program that draws pre-transformed vertices (FVF 0x144:
+// The built-in programs that draw pre-transformed vertices (FVF 0x144:
 // x, y, z, rhw, diffuse colour, one texture coordinate) through the cascade of
-// texture stages.
+// texture stages. Each stage set-up in use gets a program of its own with the
+// cascade written out, made when first drawn with: a software rasteriser runs
+// every branch of a generic cascade for every pixel, which made a line of
+// text cost five times what the same line costs as plain textured quads.
+#include <map>
+#include <string>
+#include <vector>
+
 #include "platform/gpu/D3D9Types.h"
 #include "platform/gpu/gl/GlApi.h"
 #include "platform/gpu/gl/GlDrawBatch.h"
@@ -20,25 +27,40 @@ struct StageSetup {
   bool textured;  // a texture is set on the stage
 };
 
+// The GLSL of the pixel program for one stage set-up: the stages up to the
+// first disabled one, with their operations and arguments written in.
+std::string FixedPixelSource(const StageSetup (&stages)[kFixedStages]);
+
 class FixedFunction {
  public:
-  // Compiles and links the program (the context is current).
+  // Compiles the shared vertex shader and the program of the default stage
+  // set-up (the context is current).
   HRESULT Build();
-  // Deletes the program (the context is current).
+  // Deletes every program (the context is current).
   void Drop();
-  // Makes the program current with the viewport and stage set-up of a draw;
-  // uniforms are set only when they change.
-  void Use(const D3DVIEWPORT9& viewport, const StageSetup (&stages)[kFixedStages], StateCache& state);
+  // Makes the program of a draw's stage set-up current with its viewport,
+  // making the program first if the set-up is new; its uniforms are set only
+  // when they change.
+  HRESULT Use(const D3DVIEWPORT9& viewport, const StageSetup (&stages)[kFixedStages], StateCache& state);
   // The vertex attributes of pre-transformed vertices.
   static VertexLayout Layout(UINT stride);
+  // How many stage set-ups have a program.
+  size_t ProgramCount() const { return programs_.size(); }
 
  private:
-  GLuint program_ = 0;
-  GLint viewport_ = -1, fixup_ = -1, colourStages_ = -1, alphaStages_ = -1;
-  // The uniform values the program holds (only this class sets them).
-  bool uniformsSet_ = false;
-  D3DVIEWPORT9 lastViewport_{};
-  GLint lastColour_[kFixedStages * 4] = {}, lastAlpha_[kFixedStages * 4] = {};
+  struct Program {
+    GLuint name = 0;
+    GLint viewport = -1, fixup = -1;
+    // The viewport the program's uniforms hold (only this class sets them).
+    bool viewportSet = false;
+    D3DVIEWPORT9 lastViewport{};
+  };
+  HRESULT Make(const StageSetup (&stages)[kFixedStages], Program& program);
+
+  GLuint vertex_ = 0;
+  // By the stages' values up to the first disabled stage.
+  std::map<std::vector<DWORD>, Program> programs_;
+  std::vector<DWORD> key_;  // reused for each draw's look-up
 };
 
 }  // namespace tav::gpu::gl

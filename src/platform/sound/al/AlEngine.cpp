@@ -10,19 +10,21 @@ namespace {
 
 class AlMastering final : public MasteringVoice {
  public:
-  AlMastering(ALCdevice* device, ALCcontext* context, bool& taken) : device_(device), context_(context), taken_(taken) {}
+  AlMastering(ALCdevice* device, ALCcontext* context, std::shared_ptr<DeviceActivity>& activity)
+      : device_(device), context_(context), activity_(activity) {}
   void DestroyVoice() override {
+    activity_->Detach();
+    activity_.reset();
     alcMakeContextCurrent(nullptr);
     alcDestroyContext(context_);
     alcCloseDevice(device_);
-    taken_ = false;
     delete this;
   }
 
  private:
   ALCdevice* device_;
   ALCcontext* context_;
-  bool& taken_;
+  std::shared_ptr<DeviceActivity>& activity_;  // the engine's: empty while no device is open
 };
 
 class AlEngine final : public IXAudio2 {
@@ -32,7 +34,7 @@ class AlEngine final : public IXAudio2 {
   HRESULT CreateMasteringVoice(MasteringVoice** voice) override {
     if (!voice) return E_POINTER;
     *voice = nullptr;
-    if (mastering_) return XAUDIO2_E_INVALID_CALL;
+    if (activity_) return XAUDIO2_E_INVALID_CALL;
     ALCdevice* device = alcOpenDevice(nullptr);
     if (!device) return XAUDIO2_E_DEVICE_INVALIDATED;
     ALCcontext* context = alcCreateContext(device, nullptr);
@@ -41,30 +43,32 @@ class AlEngine final : public IXAudio2 {
       alcCloseDevice(device);
       return XAUDIO2_E_DEVICE_INVALIDATED;
     }
-    *voice = new (std::nothrow) AlMastering(device, context, mastering_);
-    if (!*voice) {
+    try {
+      activity_ = std::make_shared<DeviceActivity>(device);
+      *voice = new AlMastering(device, context, activity_);
+    } catch (const std::bad_alloc&) {
+      activity_.reset();
       alcMakeContextCurrent(nullptr);
       alcDestroyContext(context);
       alcCloseDevice(device);
       return E_OUTOFMEMORY;
     }
-    mastering_ = true;
     return S_OK;
   }
 
   HRESULT CreateSourceVoice(SourceVoice** voice, const WAVEFORMATEX* format, uint32_t, float) override {
     if (!voice || !format) return E_POINTER;
     *voice = nullptr;
-    if (!mastering_) return XAUDIO2_E_INVALID_CALL;
+    if (!activity_) return XAUDIO2_E_INVALID_CALL;
     HRESULT result = S_OK;
-    *voice = MakeSourceVoice(*format, result);
+    *voice = MakeSourceVoice(*format, activity_, result);
     return result;
   }
 
   void Release() override { delete this; }
 
  private:
-  bool mastering_ = false;
+  std::shared_ptr<DeviceActivity> activity_;  // set while the mastering voice lives
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <AL/alext.h>
 
 #include <deque>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -15,8 +16,12 @@ namespace {
 
 class AlVoice final : public SourceVoice {
  public:
-  AlVoice(ALuint source, ALenum format, const WAVEFORMATEX& wave)
-      : source_(source), format_(format), rate_(ALsizei(wave.nSamplesPerSec)), frameBytes_(wave.nBlockAlign) {}
+  AlVoice(ALuint source, ALenum format, const WAVEFORMATEX& wave, std::shared_ptr<DeviceActivity> activity)
+      : source_(source),
+        format_(format),
+        rate_(ALsizei(wave.nSamplesPerSec)),
+        frameBytes_(wave.nBlockAlign),
+        activity_(std::move(activity)) {}
 
   HRESULT Start(uint32_t, uint32_t) override {
     started_ = true;
@@ -50,6 +55,7 @@ class AlVoice final : public SourceVoice {
       return XAUDIO2_E_INVALID_CALL;
     }
     queue_.push_back({id, buffer->AudioBytes / frameBytes_});
+    Track();
     // A started voice that ran dry (OpenAL stopped it) plays the new buffer.
     if (started_ && State() != AL_PLAYING) alSourcePlay(source_);
     return Result();
@@ -73,6 +79,7 @@ class AlVoice final : public SourceVoice {
   }
 
   void DestroyVoice() override {
+    if (pending_) activity_->Pending(false);
     alSourceStop(source_);
     alSourcei(source_, AL_BUFFER, 0);
     alDeleteSources(1, &source_);
@@ -105,6 +112,15 @@ class AlVoice final : public SourceVoice {
       queue_.pop_front();
       spare_.push_back(id);
     }
+    Track();
+  }
+
+  // Tells the device whether this voice still has audio to play.
+  void Track() {
+    const bool pending = !queue_.empty();
+    if (pending == pending_) return;
+    pending_ = pending;
+    activity_->Pending(pending);
   }
 
   static HRESULT Result() { return alGetError() == AL_NO_ERROR ? S_OK : XAUDIO2_E_INVALID_CALL; }
@@ -117,11 +133,13 @@ class AlVoice final : public SourceVoice {
   uint64_t played_ = 0;
   std::deque<Queued> queue_;
   std::vector<ALuint> spare_;
+  std::shared_ptr<DeviceActivity> activity_;
+  bool pending_ = false;
 };
 
 }  // namespace
 
-SourceVoice* MakeSourceVoice(const WAVEFORMATEX& format, HRESULT& result) {
+SourceVoice* MakeSourceVoice(const WAVEFORMATEX& format, std::shared_ptr<DeviceActivity> activity, HRESULT& result) {
   result = E_INVALIDARG;
   if (format.wFormatTag != WAVE_FORMAT_PCM || format.wBitsPerSample != 16 || format.nSamplesPerSec == 0 ||
       (format.nChannels != 1 && format.nChannels != 2) || format.nBlockAlign != format.nChannels * 2)
@@ -142,7 +160,7 @@ SourceVoice* MakeSourceVoice(const WAVEFORMATEX& format, HRESULT& result) {
   if (alIsExtensionPresent("AL_SOFT_direct_channels")) alSourcei(source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
   alGetError();
   const ALenum alFormat = format.nChannels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
-  SourceVoice* voice = new (std::nothrow) AlVoice(source, alFormat, format);
+  SourceVoice* voice = new (std::nothrow) AlVoice(source, alFormat, format, std::move(activity));
   if (!voice) {
     alDeleteSources(1, &source);
     result = E_OUTOFMEMORY;
