@@ -53,9 +53,10 @@ class Decoder {
 
   bool Open(const uint8_t* data, uint32_t size) {
     source_ = {data, int64_t(size), 0};
-    const ov_callbacks callbacks{
-        &MemoryRead, [](void* s, ogg_int64_t o, int w) { return MemorySeek(s, o, w); }, &MemoryClose,
-        &MemoryTell};
+    // Read front to back, as a stream: nothing here seeks, and opening a
+    // seekable file makes libvorbisfile look for every link in it first, a
+    // walk that loses the headers it read when a later link is damaged.
+    const ov_callbacks callbacks{&MemoryRead, nullptr, &MemoryClose, &MemoryTell};
     if (ov_open_callbacks(&source_, &file_, nullptr, 0, callbacks) != 0) return false;
     open_ = true;
     const vorbis_info* info = ov_info(&file_, -1);
@@ -66,6 +67,8 @@ class Decoder {
   }
 
   int OutputChannels() const { return std::min(channels_, 2); }
+  // Whether the stream ended at damage rather than at its end.
+  bool Damaged() const { return damaged_; }
   uint32_t Rate() const { return rate_; }
 
   // Fills `buffer` with up to 64 KiB of 16-bit output: 4 KiB reads until it
@@ -82,6 +85,7 @@ class Decoder {
       got = Read(buffer + count, chunk);
     }
     end = true;
+    damaged_ = got < 0;
     // The padding is silence; the decoded bytes before it were all written.
     const size_t padded = std::min((count + 3) & ~size_t(3), kBufferBytes);
     std::memset(buffer + count, 0, padded - count);
@@ -112,6 +116,7 @@ class Decoder {
   MemorySource source_;
   int channels_ = 0;
   uint32_t rate_ = 0;
+  bool damaged_ = false;
   std::vector<int16_t> scratch_;
 };
 
@@ -239,6 +244,15 @@ bool OpensAsOggVorbis(const uint8_t* data, uint32_t size) {
   std::vector<uint8_t> buffer(kBufferBytes);
   bool end = false;
   return decoder.Fill(buffer.data(), end) > 0;
+}
+
+bool DecodesToItsEnd(const uint8_t* data, uint32_t size) {
+  Decoder decoder;
+  if (!decoder.Open(data, size)) return false;
+  std::vector<uint8_t> buffer(kBufferBytes);
+  bool end = false;
+  while (!end) decoder.Fill(buffer.data(), end);
+  return !decoder.Damaged();
 }
 
 void StreamSound(sound::IXAudio2* engine, std::shared_ptr<CXAudio2::Info> sound) {

@@ -31,6 +31,9 @@ void DownmixToStereo(const int16_t* in, int channels, size_t frames, int16_t* ou
 // Whether the bytes open as Ogg Vorbis as playback opens them and their first
 // buffer decodes; for tools that check a game's sounds.
 bool OpensAsOggVorbis(const uint8_t* data, uint32_t size);
+// Whether the bytes decode as playback decodes them, streams of more than two
+// channels mixed down, all the way to their end without meeting damage.
+bool DecodesToItsEnd(const uint8_t* data, uint32_t size);
 
 // The streaming thread's body: plays `sound` on voices of `engine` until it
 // ends (looping passes start again from the first sample) or is stopped.

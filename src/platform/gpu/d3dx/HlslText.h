@@ -1,7 +1,8 @@
 #pragma once
-// Whether an HLSL source is text at all. A damaged archive entry handed to the
-// HLSL front end as a shader can crash it; control bytes that no source holds
-// are refused before it sees them.
+// Checks on the text of an HLSL source made before the HLSL front end sees it,
+// for damage that crashes the front end instead of earning an error: control
+// bytes that no source holds, and an assignment where an array size or index
+// belongs.
 #include <cstddef>
 #include <string_view>
 
@@ -12,5 +13,11 @@ namespace tav::gpu::d3dx {
 // whatever the author's editor saves. Otherwise false, with the offset of the
 // first control byte.
 bool IsShaderText(std::string_view source, size_t& offset);
+
+// True, with the offset of the '=', when square brackets hold an assignment
+// ("float3 L[D = float3(1, 0, 0)];"), the bracket counted as closed at its
+// ']' or at the end of the statement. Comparisons pass, and so does whatever
+// comments and strings hold.
+bool FindBracketAssignment(std::string_view source, size_t& offset);
 
 }  // namespace tav::gpu::d3dx

@@ -27,6 +27,7 @@
 #include <glslang/MachineIndependent/localintermediate.h>
 #include <spirv_cross/spirv_glsl.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstring>
@@ -289,6 +290,10 @@ HRESULT D3DXCompileShader(const char* source, UINT length, const D3DXMACRO* defi
     if (text.size() > size_t(INT_MAX)) return D3DERR_INVALIDCALL;
     if (size_t at = 0; !IsShaderText(text, at))
       return Fail("error: byte " + std::to_string(at) + " is not text\n", errors);
+    if (size_t at = 0; FindBracketAssignment(text, at))
+      return Fail("error: line " + std::to_string(1 + std::count(text.begin(), text.begin() + long(at), '\n')) +
+                      ": an assignment inside [ ]\n",
+                  errors);
     if (std::string twice; FindGlobalRedefinition(text, twice))
       return Fail("error: redefinition of '" + twice + "'\n", errors);
     tav::gpu::ShaderCode compiled = compilation.Run(text, preamble, entryPoint);
