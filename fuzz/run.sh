@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang and runs each one for a bounded time, one
-# after the other, on its seeds plus the corpus earlier runs grew
+# Builds the fuzz targets with clang and runs each one for a bounded time, two
+# at a time, on its seeds plus the corpus earlier runs grew
 # (build/fuzz/corpus). Fails when any target finds a crash, a leak, an input
 # slower than the timeout or a run over the memory limit; the input is left in
 # build/fuzz/artifacts/<target>/.
@@ -30,29 +30,48 @@ bash fuzz/seeds.sh $build/seeds ${TAVRI_FUZZ_GAME_BUILD:-} >/dev/null
 
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-status=0
-results=()
-for t in "${targets[@]}"; do
-  corpus=$build/corpus/$t artifacts=$build/artifacts/$t log=$build/logs/$t.log
-  mkdir -p "$corpus" "$artifacts" "$(dirname "$log")"
+
+# One target's run; its summary line goes to $build/logs/<target>.result.
+fuzz_one() {
+  local t=$1 corpus=$build/corpus/$1 artifacts=$build/artifacts/$1 log=$build/logs/$1.log rc
+  mkdir -p "$corpus" "$artifacts"
   # New inputs go into the first folder; the seeds are only read.
   set +e
   nice -n 19 "$build/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$artifacts/" "$corpus" "$build/seeds/$t" >"$log" 2>&1
   rc=$?
   set -e
+  local execs edges found
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   edges=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | awk '{print $2}')
   found=$(grep -cE '^==[0-9]+==ERROR|^SUMMARY: UndefinedBehaviorSanitizer|ERROR: libFuzzer' "$log" || true)
   if ((rc != 0)); then
-    status=1
     echo "fuzz: $t failed (exit $rc); the input is in $artifacts, the output in $log" >&2
     grep -E 'ERROR|SUMMARY|Test unit written' "$log" | head -n 5 >&2 || true
     ((found == 0)) && found=1
   fi
-  results+=("$(printf '%-9s %7s %12s %7s %8s' "$t" "$seconds" "${execs:-?}" "${edges:-?}" "$found")")
+  printf '%-9s %7s %12s %7s %8s\n' "$t" "$seconds" "${execs:-?}" "${edges:-?}" "$found" >"$build/logs/$t.result"
+  return $((rc != 0))
+}
+
+# The targets run $jobs at a time.
+mkdir -p $build/logs
+status=0
+running=0
+for t in "${targets[@]}"; do
+  rm -f "$build/logs/$t.result"
+  fuzz_one "$t" &
+  running=$((running + 1))
+  if ((running >= jobs)); then
+    wait -n || status=1
+    running=$((running - 1))
+  fi
+done
+while ((running > 0)); do
+  wait -n || status=1
+  running=$((running - 1))
 done
 
 printf '%-9s %7s %12s %7s %8s\n' target seconds executions edges crashes
-printf '%s\n' "${results[@]}"
+for t in "${targets[@]}"; do cat "$build/logs/$t.result"; done
 exit $status

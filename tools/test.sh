@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and the
 # address and undefined-behaviour sanitizers, and runs every test; then the
-# sound threads' tests once more under ThreadSanitizer.
+# sound threads' tests once more under ThreadSanitizer, and each fuzz target
+# for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,3 +17,6 @@ ctest --test-dir build/test -j"$(nproc)" --output-on-failure
 cmake -S tests/tsan -B build/tsan -DCMAKE_BUILD_TYPE=Debug
 cmake --build build/tsan -j"$(nproc)"
 ctest --test-dir build/tsan -j"$(nproc)" --output-on-failure
+
+# Every reader of files a player or author can damage, fuzzed for a minute.
+TAVRI_FUZZ_GAME_BUILD=build/test bash fuzz/run.sh 60

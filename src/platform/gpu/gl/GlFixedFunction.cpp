@@ -115,7 +115,8 @@ std::string FixedPixelSource(const StageSetup (&stages)[kFixedStages]) {
   for (int i = 0; i < active; ++i) {
     const StageSetup& st = stages[i];
     s += "    {\n";
-    s += "        vec4 texel = " + (StageSamples(st) ? "texture(" + SamplerName(i) + ", v_TexCoord)" : std::string("vec4(1.0)")) + ";\n";
+    const std::string texel = StageSamples(st) ? "texture(" + SamplerName(i) + ", v_TexCoord)" : "vec4(1.0)";
+    s += "        vec4 texel = " + texel + ";\n";
     s += "        vec3 rgb = " + Combined(st.colourOp, st.colourArg1, st.colourArg2) + ".rgb;\n";
     s += "        float alpha = " +
          (st.alphaOp == D3DTOP_DISABLE ? std::string("current.a")
