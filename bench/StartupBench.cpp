@@ -149,11 +149,17 @@ double Now() {
   return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
+// The process's CPU and that of the children it has waited for (shaders are
+// compiled in child processes).
 double CpuSeconds() {
-  rusage usage;
-  getrusage(RUSAGE_SELF, &usage);
   auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  double total = 0;
+  for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+    rusage usage;
+    getrusage(who, &usage);
+    total += seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  }
+  return total;
 }
 
 // VmRSS, VmHWM and RssAnon (memory not backed by files) in MiB.

@@ -130,6 +130,27 @@ TEST(FuzzFindings, ShadersWithAnAssignmentInsideBracketsFailToCompile) {
   EXPECT_EQ(at, 21u);
 }
 
+// Sources the HLSL front end crashes on: the compile runs in a child process,
+// so the caller hears of a failure and goes on.
+TEST(FuzzFindings, ShadersTheFrontEndCrashesOnFailToCompile) {
+  const auto inputs = Inputs("hlsl-front-end-crash");
+  ASSERT_FALSE(inputs.empty());
+  for (const auto& path : inputs) {
+    const std::string source = Bytes(path);
+    ID3DXBuffer* code = nullptr;
+    ID3DXBuffer* errors = nullptr;
+    EXPECT_EQ(D3DXCompileShader(source.data(), UINT(source.size()), nullptr, nullptr, "PS", "ps_3_0", 0, &code,
+                                &errors, nullptr),
+              E_FAIL)
+        << path;
+    ASSERT_NE(errors, nullptr);
+    const std::string text(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
+    EXPECT_NE(text.find("the shader compiler stopped on this source"), std::string::npos) << text;
+    errors->Release();
+    EXPECT_EQ(code, nullptr);
+  }
+}
+
 TEST(FuzzFindings, GlobalRedefinitionLooksOnlyAtGlobalVariables) {
   std::string name;
   EXPECT_TRUE(tav::gpu::d3dx::FindGlobalRedefinition("float a, b;\nfloat4 b : register(c0);", name));

@@ -99,7 +99,9 @@ bool PnmNumbersFit(const uint8_t* data, size_t size) {
 // times), so a damaged header cannot make a tiny file decode for minutes.
 bool Decodable(const uint8_t* data, size_t size, int& width, int& height, int& channels) {
   const D3DXIMAGE_FILEFORMAT format = FileFormatOf(data, size);
-  if (format == D3DXIFF_JPG && !JpegHuffmanTablesFit(data, size)) return false;
+  // Every file: the decoder tries JPEG on files the format sniffing does not
+  // call JPEG too.
+  if (!JpegHuffmanTablesFit(data, size)) return false;
   if (format == D3DXIFF_PPM && !PnmNumbersFit(data, size)) return false;
   if (!stbi_info_from_memory(data, int(size), &width, &height, &channels)) return false;
   if (width <= 0 || height <= 0 || uint32_t(width) > kMaxImageDimension || uint32_t(height) > kMaxImageDimension)

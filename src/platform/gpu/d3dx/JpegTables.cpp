@@ -29,7 +29,12 @@ bool SegmentTablesFit(const uint8_t* data, size_t size, size_t at, long remainin
 }  // namespace
 
 bool JpegHuffmanTablesFit(const uint8_t* data, size_t size) {
-  size_t at = 2;  // past the start-of-image marker
+  // The decoder takes a start-of-image marker after any number of fill bytes;
+  // what does not start so is no JPEG to it.
+  size_t at = 0;
+  while (at < size && data[at] == 0xFF) ++at;
+  if (at == 0 || at >= size || data[at] != 0xD8) return true;
+  ++at;
   while (at + 1 < size) {
     if (data[at] != 0xFF) {  // inside a scan's coded data
       ++at;

@@ -9,8 +9,10 @@
 namespace tav::gpu::d3dx {
 
 // False when a Huffman table segment of the file (before or between its
-// scans) counts more than 256 codes in one table. Anything else that is wrong
-// is left to the decoder to find.
+// scans) counts more than 256 codes in one table. Any file the decoder would
+// read as a JPEG is looked at, which includes one whose start-of-image marker
+// follows extra fill bytes. Anything else that is wrong is left to the
+// decoder to find.
 bool JpegHuffmanTablesFit(const uint8_t* data, size_t size);
 
 }  // namespace tav::gpu::d3dx

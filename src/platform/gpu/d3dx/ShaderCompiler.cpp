@@ -39,6 +39,7 @@
 
 #include "platform/gpu/D3DX.h"
 #include "platform/gpu/ShaderCode.h"
+#include "platform/os/ChildProcess.h"
 #include "platform/gpu/d3dx/Buffer.h"
 #include "platform/gpu/d3dx/HlslGlobals.h"
 #include "platform/gpu/d3dx/HlslText.h"
@@ -250,6 +251,10 @@ class Compilation {
   EShLanguage stage_;
 };
 
+// A real shader compiles in milliseconds (under a second with sanitizers); a
+// source that keeps the compiler busy this long is damaged.
+constexpr int kCompileTimeoutMs = 5000;
+
 HRESULT Fail(const std::string& text, ID3DXBuffer** errors) {
   if (errors) {
     HRESULT hr = CreateTextBuffer(text.data(), text.size(), errors);
@@ -272,6 +277,12 @@ HRESULT D3DXCompileShader(const char* source, UINT length, const D3DXMACRO* defi
   if (!source || !code || !profile || !IsIdentifier(entryPoint)) return D3DERR_INVALIDCALL;
   const ProfileEntry* entry = FindProfile(profile);
   if (!entry) return D3DERR_INVALIDCALL;
+  // One compile at a time, before anything is allocated: the compile runs in
+  // a child process made by fork, and a thread of this process caught inside
+  // an allocator at that moment would leave its lock held in the child
+  // (glibc guards its own allocator; a sanitizer's does not).
+  static std::mutex oneAtATime;
+  std::lock_guard lock(oneAtATime);
   try {
     if (!entry->compiled) return Fail(std::string("error: profile ") + profile + " is not supported\n", errors);
     std::string preamble = "#define POSITION SV_Position\n#define POSITION0 SV_Position\n";
@@ -296,9 +307,41 @@ HRESULT D3DXCompileShader(const char* source, UINT length, const D3DXMACRO* defi
                   errors);
     if (std::string twice; FindGlobalRedefinition(text, twice))
       return Fail("error: redefinition of '" + twice + "'\n", errors);
-    tav::gpu::ShaderCode compiled = compilation.Run(text, preamble, entryPoint);
-    std::vector<DWORD> encoded = tav::gpu::EncodeShaderCode(compiled);
-    return CreateBuffer(encoded.data(), encoded.size() * sizeof(DWORD), code);
+    // The HLSL front end crashes on some damaged sources instead of reporting
+    // them, so it runs in a child process; the child answers with a kind byte
+    // and the compiled code or the error text.
+    std::string reply;
+    auto compileInChild = [&] {
+      return tav::os::RunInChild(
+        [&]() -> std::string {
+          try {
+            const std::vector<DWORD> encoded = tav::gpu::EncodeShaderCode(compilation.Run(text, preamble, entryPoint));
+            return 'C' + std::string(reinterpret_cast<const char*>(encoded.data()), encoded.size() * sizeof(DWORD));
+          } catch (const CompileError& e) {
+            return 'E' + e.text;
+          } catch (const spirv_cross::CompilerError& e) {
+            return std::string("Eerror: ") + e.what() + "\n";
+          } catch (const std::bad_alloc&) {
+            return "M";
+          }
+        },
+        reply, kCompileTimeoutMs);
+    };
+    tav::os::ChildEnd end = compileInChild();
+    // A child may also stall on a lock that another thread of this process
+    // held when the child was made (the child has only the thread that made
+    // it): a stalled child is given one more try.
+    if (end == tav::os::ChildEnd::TimedOut) end = compileInChild();
+    if (end == tav::os::ChildEnd::TimedOut)
+      return Fail("error: the shader compiler took longer than " + std::to_string(kCompileTimeoutMs / 1000) +
+                      " s on this source\n",
+                  errors);
+    if (end != tav::os::ChildEnd::Returned || reply.empty())
+      return Fail("error: the shader compiler stopped on this source\n", errors);
+    if (reply[0] == 'M') return E_OUTOFMEMORY;
+    if (reply[0] == 'E') return Fail(reply.substr(1), errors);
+    if (reply[0] != 'C' || (reply.size() - 1) % sizeof(DWORD) != 0) return E_FAIL;
+    return CreateBuffer(reply.data() + 1, reply.size() - 1, code);
   } catch (const CompileError& e) {
     return Fail(e.text, errors);
   } catch (const spirv_cross::CompilerError& e) {
