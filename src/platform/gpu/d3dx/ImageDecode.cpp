@@ -77,9 +77,12 @@ bool PngHasTransparentColour(const uint8_t* data, size_t size) {
 }
 
 // Whether the numbers of a PPM header (width, height, largest value) have at
-// most nine digits each: longer ones overflow the decoder's arithmetic.
-bool PnmNumbersFit(const uint8_t* data, size_t size) {
+// most nine digits each, as longer ones overflow the decoder's arithmetic,
+// and the largest value fits a byte: the decoder sizes the pixels of a
+// 16-bit file as bytes and then reads past them.
+bool PnmHeaderFits(const uint8_t* data, size_t size) {
   size_t at = 2;  // past "P5" or "P6"
+  uint64_t value = 0;
   for (int number = 0; number < 3; ++number) {
     for (;;) {
       while (at < size && std::isspace(data[at])) ++at;
@@ -87,10 +90,11 @@ bool PnmNumbersFit(const uint8_t* data, size_t size) {
       while (at < size && data[at] != '\n' && data[at] != '\r') ++at;
     }
     size_t digits = 0;
-    while (at < size && std::isdigit(data[at])) ++at, ++digits;
+    value = 0;
+    while (at < size && std::isdigit(data[at])) value = value * 10 + uint64_t(data[at++] - '0'), ++digits;
     if (digits > 9) return false;
   }
-  return true;
+  return value <= 255;
 }
 
 // Whether the decoder may be given the file: tables that fit their arrays,
@@ -102,7 +106,7 @@ bool Decodable(const uint8_t* data, size_t size, int& width, int& height, int& c
   // Every file: the decoder tries JPEG on files the format sniffing does not
   // call JPEG too.
   if (!JpegHuffmanTablesFit(data, size)) return false;
-  if (format == D3DXIFF_PPM && !PnmNumbersFit(data, size)) return false;
+  if (format == D3DXIFF_PPM && !PnmHeaderFits(data, size)) return false;
   if (!stbi_info_from_memory(data, int(size), &width, &height, &channels)) return false;
   if (width <= 0 || height <= 0 || uint32_t(width) > kMaxImageDimension || uint32_t(height) > kMaxImageDimension)
     return false;
