@@ -98,9 +98,10 @@ bool PnmHeaderFits(const uint8_t* data, size_t size) {
 }
 
 // Whether the decoder may be given the file: tables that fit their arrays,
-// dimensions within bounds, and for TGA no more pixels than the bytes could
-// hold (a run-length packet of at least two bytes repeats a pixel at most 128
-// times), so a damaged header cannot make a tiny file decode for minutes.
+// dimensions within bounds, and for TGA and PPM no more pixels than the bytes
+// could hold (a TGA run-length packet of at least two bytes repeats a pixel at
+// most 128 times), so a damaged header cannot make a tiny file decode for
+// seconds.
 bool Decodable(const uint8_t* data, size_t size, int& width, int& height, int& channels) {
   const D3DXIMAGE_FILEFORMAT format = FileFormatOf(data, size);
   // Every file: the decoder tries JPEG on files the format sniffing does not
@@ -110,7 +111,10 @@ bool Decodable(const uint8_t* data, size_t size, int& width, int& height, int& c
   if (!stbi_info_from_memory(data, int(size), &width, &height, &channels)) return false;
   if (width <= 0 || height <= 0 || uint32_t(width) > kMaxImageDimension || uint32_t(height) > kMaxImageDimension)
     return false;
-  return format != D3DXIFF_TGA || uint64_t(width) * uint64_t(height) <= uint64_t(size) * 64;
+  const uint64_t pixels = uint64_t(width) * uint64_t(height);
+  // A PPM holds its pixels uncompressed, a byte per channel.
+  if (format == D3DXIFF_PPM) return pixels * uint64_t(channels) <= uint64_t(size);
+  return format != D3DXIFF_TGA || pixels <= uint64_t(size) * 64;
 }
 
 }  // namespace
