@@ -30,6 +30,27 @@ std::string Bytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// Compiles each kept source of `reader` for `entry` and `profile`: every one
+// must fail with no code and an error text holding `expected`.
+void ExpectEachFailsToCompile(const char* reader, const char* entry, const char* profile, const std::string& expected) {
+  const auto inputs = Inputs(reader);
+  ASSERT_FALSE(inputs.empty());
+  for (const auto& path : inputs) {
+    const std::string source = Bytes(path);
+    ID3DXBuffer* code = nullptr;
+    ID3DXBuffer* errors = nullptr;
+    EXPECT_EQ(D3DXCompileShader(source.data(), UINT(source.size()), nullptr, nullptr, entry, profile, 0, &code,
+                                &errors, nullptr),
+              E_FAIL)
+        << path;
+    EXPECT_EQ(code, nullptr);
+    ASSERT_NE(errors, nullptr);
+    const std::string text(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
+    EXPECT_NE(text.find(expected), std::string::npos) << path << ": " << text;
+    errors->Release();
+  }
+}
+
 TEST(FuzzFindings, DamagedPicturesAreRejected) {
   const auto inputs = Inputs("image");
   ASSERT_FALSE(inputs.empty());
@@ -73,43 +94,12 @@ TEST(FuzzFindings, DamagedSoundsStopAtTheirDamage) {
 }
 
 TEST(FuzzFindings, ShadersDeclaringAGlobalTwiceFailToCompile) {
-  const auto inputs = Inputs("hlsl");
-  ASSERT_FALSE(inputs.empty());
-  for (const auto& path : inputs) {
-    const std::string source = Bytes(path);
-    for (const char* profile : {"vs_3_0", "ps_3_0"}) {
-      ID3DXBuffer* code = nullptr;
-      ID3DXBuffer* errors = nullptr;
-      EXPECT_EQ(D3DXCompileShader(source.data(), UINT(source.size()), nullptr, nullptr, "main", profile, 0, &code,
-                                  &errors, nullptr),
-                E_FAIL)
-          << path;
-      ASSERT_NE(errors, nullptr);
-      const std::string text(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
-      EXPECT_NE(text.find("redefinition of 'Sr'"), std::string::npos) << text;
-      errors->Release();
-      EXPECT_EQ(code, nullptr);
-    }
-  }
+  for (const char* profile : {"vs_3_0", "ps_3_0"})
+    ExpectEachFailsToCompile("hlsl", "main", profile, "redefinition of 'Sr'");
 }
 
 TEST(FuzzFindings, ShadersThatAreNotTextFailToCompile) {
-  const auto inputs = Inputs("hlsl-not-text");
-  ASSERT_FALSE(inputs.empty());
-  for (const auto& path : inputs) {
-    const std::string source = Bytes(path);
-    ID3DXBuffer* code = nullptr;
-    ID3DXBuffer* errors = nullptr;
-    EXPECT_EQ(D3DXCompileShader(source.data(), UINT(source.size()), nullptr, nullptr, "main", "ps_3_0", 0, &code,
-                                &errors, nullptr),
-              E_FAIL)
-        << path;
-    ASSERT_NE(errors, nullptr);
-    const std::string text(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
-    EXPECT_NE(text.find("is not text"), std::string::npos) << text;
-    errors->Release();
-    EXPECT_EQ(code, nullptr);
-  }
+  ExpectEachFailsToCompile("hlsl-not-text", "main", "ps_3_0", "is not text");
   // Comments in any language and encoding are text; control bytes are not.
   size_t at = 0;
   EXPECT_TRUE(tav::gpu::d3dx::IsShaderText("// \x8C\xF5 光\r\n\tfloat4 c : COLOR0;\v\f", at));
@@ -120,22 +110,7 @@ TEST(FuzzFindings, ShadersThatAreNotTextFailToCompile) {
 }
 
 TEST(FuzzFindings, ShadersWithAnAssignmentInsideBracketsFailToCompile) {
-  const auto inputs = Inputs("hlsl-bracket-assignment");
-  ASSERT_FALSE(inputs.empty());
-  for (const auto& path : inputs) {
-    const std::string source = Bytes(path);
-    ID3DXBuffer* code = nullptr;
-    ID3DXBuffer* errors = nullptr;
-    EXPECT_EQ(D3DXCompileShader(source.data(), UINT(source.size()), nullptr, nullptr, "main", "ps_3_0", 0, &code,
-                                &errors, nullptr),
-              E_FAIL)
-        << path;
-    ASSERT_NE(errors, nullptr);
-    const std::string text(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
-    EXPECT_NE(text.find("line 5: an assignment inside [ ]"), std::string::npos) << text;
-    errors->Release();
-    EXPECT_EQ(code, nullptr);
-  }
+  ExpectEachFailsToCompile("hlsl-bracket-assignment", "main", "ps_3_0", "line 5: an assignment inside [ ]");
   // Comparisons, attributes, indexing and assignments outside brackets pass,
   // as do comments and strings; a compound assignment does not.
   size_t at = 0;
@@ -150,22 +125,7 @@ TEST(FuzzFindings, ShadersWithAnAssignmentInsideBracketsFailToCompile) {
 // Sources the HLSL front end crashes on: the compile runs in a child process,
 // so the caller hears of a failure and goes on.
 TEST(FuzzFindings, ShadersTheFrontEndCrashesOnFailToCompile) {
-  const auto inputs = Inputs("hlsl-front-end-crash");
-  ASSERT_FALSE(inputs.empty());
-  for (const auto& path : inputs) {
-    const std::string source = Bytes(path);
-    ID3DXBuffer* code = nullptr;
-    ID3DXBuffer* errors = nullptr;
-    EXPECT_EQ(D3DXCompileShader(source.data(), UINT(source.size()), nullptr, nullptr, "PS", "ps_3_0", 0, &code,
-                                &errors, nullptr),
-              E_FAIL)
-        << path;
-    ASSERT_NE(errors, nullptr);
-    const std::string text(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
-    EXPECT_NE(text.find("the shader compiler stopped on this source"), std::string::npos) << text;
-    errors->Release();
-    EXPECT_EQ(code, nullptr);
-  }
+  ExpectEachFailsToCompile("hlsl-front-end-crash", "PS", "ps_3_0", "the shader compiler stopped on this source");
 }
 
 TEST(FuzzFindings, GlobalRedefinitionLooksOnlyAtGlobalVariables) {
