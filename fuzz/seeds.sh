@@ -31,7 +31,9 @@ repeat() { local s="" i; for ((i = 0; i < $2; i++)); do s+=$1; done; printf "%s"
 smallest() {
   local dir=$1 ext=$2 count=$3 max=$4 dest=$5
   [[ -d $dir ]] || return 0
-  find "$dir" -type f -iname "*.$ext" -size -"$((max + 1))"c -printf '%s %p\n' | sort -n | head -n "$count" |
+  # awk, not head: it reads to the end, so sort never meets a closed pipe
+  # (which pipefail would count as a failure).
+  find "$dir" -type f -iname "*.$ext" -size -"$((max + 1))"c -printf '%s %p\n' | sort -n | awk -v n="$count" 'NR <= n' |
     while read -r _ path; do cp "$path" "$dest/$(echo "${path#"$dir"/}" | tr '/' '_')"; done
 }
 # A bundle: each file under its archive name after a "@@ NAME" line.
@@ -48,7 +50,7 @@ bundle() {
 # Archives.
 if [[ -n "$game_build" ]]; then
   cp "$game_build/game/Txt.pac" "$game_build/game/ID.pac" "$out/pac/"
-  tavpack=$(find "$game_build/tools/tavpack" -maxdepth 1 -type f -name tavpack 2>/dev/null | head -n 1)
+  tavpack=$(find "$game_build/tools/tavpack" -maxdepth 1 -type f -name tavpack -print -quit 2>/dev/null)
   stage=$game_build/game-stage/Res
   if [[ -n "$tavpack" && -d $stage ]]; then
     small=$(mktemp -d)
