@@ -36,6 +36,8 @@ namespace tav::gpu::d3dx {
 
 static_assert(STBI_MAX_DIMENSIONS == kMaxImageDimension);
 
+constexpr uint64_t kMostPixelsPerByte = 1032 * 8;
+
 namespace {
 
 bool StartsWith(const uint8_t* data, size_t size, const char* prefix) {
@@ -114,7 +116,12 @@ bool Decodable(const uint8_t* data, size_t size, int& width, int& height, int& c
   const uint64_t pixels = uint64_t(width) * uint64_t(height);
   // A PPM holds its pixels uncompressed, a byte per channel.
   if (format == D3DXIFF_PPM) return pixels * uint64_t(channels) <= uint64_t(size);
-  return format != D3DXIFF_TGA || pixels <= uint64_t(size) * 64;
+  if (format == D3DXIFF_TGA) return pixels <= uint64_t(size) * 64;
+  // Deflate packs at most 1032 bytes into one, and a PNG of one bit a pixel
+  // holds 8 pixels a byte: no picture packs more pixels than this into a byte.
+  // A few hundred bytes claiming a picture of hundreds of millions of pixels
+  // would otherwise take seconds and a gigabyte to decode.
+  return pixels <= uint64_t(size) * kMostPixelsPerByte;
 }
 
 }  // namespace
