@@ -62,7 +62,13 @@ bool CGame::Frame() {
   hooks.update = [this] { return WalkTasks(updateTasks); };
   hooks.draw = [this] { return WalkTasks(drawTasks); };
   hooks.skipUnchanged = skipUnchangedFrames;
-  return device.RunFrame(window, hooks);
+  if (device.RunFrame(window, hooks)) return true;
+  if (beforeFailedEnd) {
+    const std::function<void()> keep = std::move(beforeFailedEnd);
+    beforeFailedEnd = nullptr;
+    keep();
+  }
+  return false;
 }
 
 void CGame::SetFrame(std::function<bool()> callable) {

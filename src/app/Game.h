@@ -49,6 +49,10 @@ class CGame {
   CBaseD3D device;
   CTextRegistry texts{device};
   std::function<bool()> afterReset;
+  // Run once when a frame fails, just before the game ends for it (the
+  // device is gone for good): the title keeps what the player set and saw,
+  // as quitting does.
+  std::function<void()> beforeFailedEnd;
 
   // Takes ownership of `scene`; false (and the scene deleted) when the name is
   // already registered.

@@ -130,10 +130,18 @@ namespace {
 // Gives the device the mode its presentation parameters now hold: every
 // restorable object is released, the device reset, then all re-made. A
 // device that the reset found lost is re-made by the frames' device step.
+// A reset refused for any other reason (the display cannot show the mode)
+// leaves the state as it was, yet the device did not take the mode: that
+// is a failure, logged here.
 bool ResetForMode(CGame& game) {
+  CBaseD3D& device = game.device;
   std::vector<CRestore*> restorables = game.RestorableList();
-  return game.device.ReleaseForReset(restorables) &&
-         (game.device.state != DeviceState::Ok || game.device.RestoreAfterReset(restorables, game.afterReset));
+  if (!device.ReleaseForReset(restorables)) return false;
+  if (device.state == DeviceState::Ok && FAILED(device.lastReset)) {
+    LogHResult(device.lastReset, ex ? L"ResetEx" : L"Reset");
+    return false;
+  }
+  return device.state != DeviceState::Ok || device.RestoreAfterReset(restorables, game.afterReset);
 }
 
 // Places the window for the mode: centred at its client size in window
@@ -167,9 +175,17 @@ bool ApplyWindowMode(CGame& game) {
   if (!ResetForMode(game)) {
     // The device cannot take the new mode (its failure is logged): it goes
     // back to the mode it had a moment ago. When even that fails the device
-    // is lost, which the next frames retry, or failed, which ends the game.
+    // is lost, which the next frames retry, or it takes no mode at all, which
+    // ends the game.
     device.BuildPresentParams();
-    if (SetStyle(game.window, StyleFor(!windowed)) && ResetForMode(game)) PlaceWindow(game, !windowed);
+    if (SetStyle(game.window, StyleFor(!windowed)) && ResetForMode(game)) {
+      PlaceWindow(game, !windowed);
+    } else if (device.state == DeviceState::Ok) {
+      // It would never draw again: the game ends with this frame instead of
+      // showing a frozen window.
+      LogError(L"ApplyWindowMode: the display takes neither full screen nor the window mode; the game ends");
+      device.state = DeviceState::Failed;
+    }
     return false;
   }
   if (!PlaceWindow(game, windowed)) {

@@ -189,7 +189,7 @@ class AudioThread {
         info->volume = args.volume;
         if (!info->voice) return true;
         const HRESULT hr = info->voice->SetVolume(args.volume, 0);
-        if (FAILED(hr)) LogHResult(hr, L"SetVolume");
+        if (FAILED(hr)) deviceLoss_.LogFailure(hr, L"SetVolume");
         return SUCCEEDED(hr);
       }
       case SoundCommand::IsStopped: {
@@ -203,6 +203,9 @@ class AudioThread {
   }
 
   bool Play(const std::shared_ptr<CXAudio2::Info>& info) {
+    // After the device went away nothing plays any more; the game goes on
+    // silently, as on a machine without sound.
+    if (deviceLoss_.Lost()) return false;
     {
       std::lock_guard hold(info->lock);
       // The stream runs (a looping sound between two passes has no voice for
@@ -215,7 +218,7 @@ class AudioThread {
       info->streaming = true;
     }
     try {
-      info->thread = std::thread(StreamSound, engine_, info);
+      info->thread = std::thread(StreamSound, engine_, info, &deviceLoss_);
     } catch (const std::system_error& e) {
       LogException(e.what());
       std::lock_guard hold(info->lock);
@@ -248,17 +251,17 @@ class AudioThread {
     return true;
   }
 
-  static bool PauseSound(CXAudio2::Info& info) { return SetRunning(info, false); }
-  static bool ResumeSound(CXAudio2::Info& info) { return SetRunning(info, true); }
+  bool PauseSound(CXAudio2::Info& info) { return SetRunning(info, false); }
+  bool ResumeSound(CXAudio2::Info& info) { return SetRunning(info, true); }
 
   // Starts or stops the voice where it is (the call's name goes to the log
   // when it fails), and lets the stream feed it or holds the stream.
-  static bool SetRunning(CXAudio2::Info& info, bool run) {
+  bool SetRunning(CXAudio2::Info& info, bool run) {
     std::lock_guard hold(info.lock);
     if (info.voice) {
       const HRESULT hr = run ? info.voice->Start(0, 0) : info.voice->Stop(0, 0);
       if (FAILED(hr)) {
-        LogHResult(hr, run ? L"Start" : L"Stop");
+        deviceLoss_.LogFailure(hr, run ? L"Start" : L"Stop");
         return false;
       }
     }
@@ -274,6 +277,7 @@ class AudioThread {
   bool up_ = false;
   sound::IXAudio2* engine_ = nullptr;
   sound::MasteringVoice* mastering_ = nullptr;
+  CDeviceLoss deviceLoss_;  // read by the streams, which end before this object
 
   std::mutex callers_;  // one command at a time
   std::mutex lock_;     // the engine lock: the command slot and the registry

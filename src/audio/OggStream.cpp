@@ -122,8 +122,16 @@ class Decoder {
 
 enum class PassEnd { Finished, Stopped, Failed };
 
-// One playback pass, from opening the decoder to the end of the stream or a stop.
-PassEnd PlayPass(sound::IXAudio2* engine, CXAudio2::Info& sound) {
+// Ends a pass whose voice failed: the voice goes, and the sound with it.
+PassEnd EndFailed(CXAudio2::Info& sound) {
+  sound.voice->DestroyVoice();
+  sound.voice = nullptr;
+  return PassEnd::Failed;
+}
+
+// One playback pass, from opening the decoder to the end of the stream, a
+// stop, or a voice that fails.
+PassEnd PlayPass(sound::IXAudio2* engine, CXAudio2::Info& sound, CDeviceLoss& loss) {
   Decoder decoder;
   std::vector<uint8_t> buffers[2] = {std::vector<uint8_t>(kBufferBytes), std::vector<uint8_t>(kBufferBytes)};
   {
@@ -142,13 +150,16 @@ PassEnd PlayPass(sound::IXAudio2* engine, CXAudio2::Info& sound) {
     sound::SourceVoice* voice = nullptr;
     const HRESULT hr = engine->CreateSourceVoice(&voice, &format, 0, 2.0f);
     if (FAILED(hr) || !voice) {
-      LogHResult(FAILED(hr) ? hr : E_FAIL, L"CreateSourceVoice");
+      loss.LogFailure(FAILED(hr) ? hr : E_FAIL, L"CreateSourceVoice");
       return PassEnd::Failed;
     }
     sound.voice = voice;
     sound.submitted = 0;
     voice->SetVolume(sound.volume, 0);
-    voice->Start(0, 0);
+    if (const HRESULT started = voice->Start(0, 0); FAILED(started)) {
+      loss.LogFailure(started, L"Start");
+      return EndFailed(sound);
+    }
   }
   size_t next = 0;
   bool end = false;
@@ -175,7 +186,12 @@ PassEnd PlayPass(sound::IXAudio2* engine, CXAudio2::Info& sound) {
           buffer.Flags = end ? sound::XAUDIO2_END_OF_STREAM : 0;
           buffer.AudioBytes = bytes;
           buffer.pAudioData = buffers[next].data();
-          sound.voice->SubmitSourceBuffer(&buffer);
+          // A voice that takes no more (its device went away) would leave the
+          // stream waiting for ever.
+          if (const HRESULT hr = sound.voice->SubmitSourceBuffer(&buffer); FAILED(hr)) {
+            loss.LogFailure(hr, L"SubmitSourceBuffer");
+            return EndFailed(sound);
+          }
           sound.submitted += bytes / (2 * uint32_t(decoder.OutputChannels()));
           next ^= 1;
         } else if (end) {
@@ -255,9 +271,9 @@ bool DecodesToItsEnd(const uint8_t* data, uint32_t size) {
   return !decoder.Damaged();
 }
 
-void StreamSound(sound::IXAudio2* engine, std::shared_ptr<CXAudio2::Info> sound) {
+void StreamSound(sound::IXAudio2* engine, std::shared_ptr<CXAudio2::Info> sound, CDeviceLoss* loss) {
   for (;;) {
-    const PassEnd end = PlayPass(engine, *sound);
+    const PassEnd end = PlayPass(engine, *sound, *loss);
     bool again;
     {
       std::lock_guard hold(sound->lock);

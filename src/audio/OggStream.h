@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "audio/DeviceLoss.h"
 #include "audio/SoundInfo.h"
 #include "platform/sound/XAudio2.h"
 
@@ -36,8 +37,9 @@ bool OpensAsOggVorbis(const uint8_t* data, uint32_t size);
 bool DecodesToItsEnd(const uint8_t* data, uint32_t size);
 
 // The streaming thread's body: plays `sound` on voices of `engine` until it
-// ends (looping passes start again from the first sample) or is stopped.
-// Clears `streaming` when it returns.
-void StreamSound(sound::IXAudio2* engine, std::shared_ptr<CXAudio2::Info> sound);
+// ends (looping passes start again from the first sample), is stopped, or a
+// voice fails (a lost device is noted in `loss`). Clears `streaming` when it
+// returns.
+void StreamSound(sound::IXAudio2* engine, std::shared_ptr<CXAudio2::Info> sound, CDeviceLoss* loss);
 
 }  // namespace tav

@@ -136,6 +136,7 @@ bool StartSteps(bool& anotherCopy, const std::function<void(const char* step)>& 
   // nothing.
   game.skipUnchangedFrames = true;
   if (!game.RegisterScene(L"TITLE", title)) return false;
+  game.beforeFailedEnd = [title] { title->WriteUserFiles(); };
   done("title scene: images, fonts, text");
   return true;
 }

@@ -304,11 +304,13 @@ bool CBaseD3D::ReleaseForReset(const std::vector<CRestore*>& restorables) {
 
   if (tav::ex) {
     HRESULT hr = DeviceEx()->ResetEx(&present, present.Windowed ? nullptr : &fullscreenMode);
+    lastReset = hr;
     bool failed = false;
     ApplyResult(hr, true, L"ResetEx", failed);
     return !failed;
   }
   HRESULT hr = device->Reset(&present);
+  lastReset = hr;
   if (hr == S_OK) {
     state = DeviceState::Ok;
   } else if (hr == D3DERR_DEVICELOST) {

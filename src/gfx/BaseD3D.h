@@ -150,6 +150,10 @@ class CBaseD3D {
   UINT windowHeight = 0;
   UINT backBufferCount = 3;
   tav::DeviceState state = tav::DeviceState::Ok;
+  // What the last Reset or ResetEx returned. A failure that names neither a
+  // lost nor a failed device leaves the state as it was, yet the device did
+  // not take the new parameters.
+  HRESULT lastReset = S_OK;
 
   tav::NamedStore<tav::TextureRestoreRecord> restoreRecords;
   tav::NamedStore<std::shared_ptr<IDirect3DTexture9>> textures;

@@ -2,6 +2,7 @@
 // commands' answers, and the samples each voice was given.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -12,6 +13,8 @@
 #include "audio/OggStream.h"
 #include "audio/SoundCommands.h"
 #include "platform/fake/NullSound.h"
+#include "platform/sound/XAudio2.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -53,6 +56,7 @@ class AudioEngine : public testing::Test {
   }
   void TearDown() override {
     tav::ShutDownAudio();
+    tav::sound::SimulateDeviceLoss(false);
     NullSound::Uninstall();
   }
   bool Register(const std::wstring& name, const std::vector<uint8_t>& bytes, bool loop = false) {
@@ -180,6 +184,41 @@ TEST_F(AudioEngine, DamagedFilesEndTheirPassWithoutAVoice) {
   EXPECT_EQ(tav::MemoryTell(&source), 4);
   EXPECT_EQ(tav::MemorySeek(&source, -1, SEEK_END), 0);
   EXPECT_EQ(tav::MemoryRead(out, 2, 4, &source), 0u) << "one byte left is no whole element";
+}
+
+// The device goes away while looping music and a voice stream: both end
+// instead of waiting for ever on voices that play nothing, the music does not
+// start pass after pass, a new sound cannot start, pausing and resuming go on
+// answering, and the log has one line for all of it.
+TEST_F(AudioEngine, ALostDeviceEndsEveryStreamWithOneLogLine) {
+  const auto music = Tone(2, 0, 10.0), voice = Tone(1, 0, 10.0);
+  ASSERT_TRUE(Register(L"music", music, true));
+  ASSERT_TRUE(Register(L"voice", voice));
+  ASSERT_TRUE(Register(L"chime", Tone(1, 0, 0.2)));
+  ASSERT_TRUE(CXAudio2::Play(L"music"));
+  ASSERT_TRUE(CXAudio2::Play(L"voice"));
+  ASSERT_TRUE(Eventually([] {
+    const auto voices = NullSound::Voices();
+    return voices.size() >= 2 && voices[0].buffers >= 1 && voices[1].buffers >= 1;
+  }));
+  tavtest::ClearErrorLog();
+  tav::sound::SimulateDeviceLoss(true);
+  EXPECT_TRUE(Eventually([] { return CXAudio2::IsStopped(L"music") && CXAudio2::IsStopped(L"voice"); }));
+  const size_t made = NullSound::Voices().size();
+  EXPECT_FALSE(CXAudio2::Play(L"chime"));
+  EXPECT_TRUE(CXAudio2::IsStopped(L"chime"));
+  EXPECT_TRUE(CXAudio2::PauseAll());
+  EXPECT_TRUE(CXAudio2::ResumeAll());
+  EXPECT_TRUE(CXAudio2::SetVolume(L"music", 0.5f));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const auto voices = NullSound::Voices();
+  EXPECT_EQ(voices.size(), made) << "the music started no pass after the loss";
+  for (const auto& one : voices) EXPECT_TRUE(one.destroyed);
+  const std::string log = tavtest::ReadErrorLog();
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+  // Found by the next buffer a stream hands over, not after decoding the
+  // rest of the file into voices that play nothing.
+  EXPECT_NE(log.find("SubmitSourceBuffer XAUDIO2_E_DEVICE_INVALIDATED"), std::string::npos) << log;
 }
 
 TEST(AudioWithoutDevice, EveryCommandFailsAndNothingPlays) {

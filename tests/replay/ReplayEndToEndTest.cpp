@@ -3,20 +3,14 @@
 // the exit codes of bad scripts and games that do not start.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <csignal>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <set>
 #include <sstream>
-#include <thread>
 
 #include "d3dx/ImageBytes.h"
 #include "platform/os/IcoFile.h"
+#include "replay/ReplayProcess.h"
 #include "support/PacBuilder.h"
 #include "support/TempDir.h"
 #include "VorbisEncode.h"
@@ -25,38 +19,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int code = -1;  // -1: killed or did not end in time
-  std::string errors;
-};
-
-// Runs the harness from `workDir` (where its shots and dumps land) on `game`.
-Outcome Replay(const fs::path& game, const std::string& script, const fs::path& workDir) {
-  tavtest::WriteFileBytes(workDir / "script.txt", script);
-  const fs::path errors = workDir / "stderr.txt";
-  pid_t child = fork();
-  if (child == 0) {
-    int fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0 || dup2(fd, 2) < 0 || chdir(workDir.c_str()) != 0) _exit(97);
-    execl(TAVRI_REPLAY_PATH, TAVRI_REPLAY_PATH, game.c_str(), "script.txt", nullptr);
-    _exit(98);
-  }
-  Outcome outcome;
-  for (int waited = 0; waited < 120 * 20; ++waited) {
-    int status = 0;
-    if (waitpid(child, &status, WNOHANG) == child) {
-      outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      outcome.errors = tavtest::ReadFileBytes(errors);
-      return outcome;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
-  return outcome;
-}
-
-bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+using tavtest::Has;
+using tavtest::Outcome;
+using tavtest::ReadPng;
+using tavtest::Replay;
 
 // A 320 x 240 game of three story scenes over a red background, 50 ms a glyph.
 void WriteSmallGame(const fs::path& dir) {
@@ -83,15 +49,6 @@ void WriteSmallGame(const fs::path& dir) {
                                                  {"Res\\Default\\no2.dds", d3dxtest::SolidPngFile(60, 24, 255, 255, 200)},
                                                  {"Res\\Default\\no3.dds", d3dxtest::SolidPngFile(60, 24, 150, 150, 100)}}));
   tavtest::WriteFileBytes(dir / "ID.pac", tavtest::BuildArchive({{"ID\\id.txt", "7\r\n"}}));
-}
-
-tav::os::IcoImage ReadPng(const fs::path& file) {
-  const std::string bytes = tavtest::ReadFileBytes(file);
-  tav::os::IcoImage image;
-  EXPECT_TRUE(tav::os::DecodeIconPng(
-      std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), image))
-      << file;
-  return image;
 }
 
 class ReplayEndToEndTest : public testing::Test {

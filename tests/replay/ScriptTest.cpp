@@ -40,8 +40,9 @@ TEST(ReplayScriptTest, EachCommandWithItsArguments) {
       "10096 close\n"
       "10112 shot out/a.png\n"
       "10128 dump /abs/state.JSON\n"
-      "10144 end\n");
-  ASSERT_EQ(commands.size(), 10u);
+      "10144 end\n"
+      "10160 fail resets\n");
+  ASSERT_EQ(commands.size(), 11u);
   EXPECT_EQ(commands[0].action, Action::Move);
   EXPECT_EQ(commands[0].x, 12);
   EXPECT_EQ(commands[0].y, -3);
@@ -62,6 +63,8 @@ TEST(ReplayScriptTest, EachCommandWithItsArguments) {
   EXPECT_EQ(commands[8].file, std::filesystem::path("/abs/state.JSON"));  // absolute stays
   EXPECT_EQ(commands[9].action, Action::End);
   EXPECT_EQ(commands[9].time, 10144u);
+  EXPECT_EQ(commands[10].action, Action::Fail);
+  EXPECT_EQ(commands[10].x, int(tav::replay::Fault::Resets));
 }
 
 TEST(ReplayScriptTest, EveryKeyNameHasItsVirtualKey) {
@@ -126,6 +129,7 @@ TEST(ReplayScriptTest, BadLinesAreRefusedWithTheirNumber) {
       {"10000 wheel 40000\n", 1, "non-zero"},
       {"10000 shot a.json\n", 1, ".png"},
       {"10000 dump a.png\n", 1, ".json"},
+      {"10000 fail disk\n", 1, "unknown fault \"disk\""},
       {"10000 shot .png\n", 1, ".png"},
       {"\n\n10100 end\n10050 end\n", 4, "before the previous line's 10100"},
       {"10000 click 5 5\n10100 down SPACE\n10050 up SPACE\n", 3, "before"},

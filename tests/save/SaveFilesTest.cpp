@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 
 #include "core/UserFolder.h"
 #include "platform/os/Files.h"
+#include "platform/os/LastError.h"
 #include "save/Bytes.h"
 #include "save/SettingsFile.h"
 #include "save/SlotFile.h"
@@ -198,6 +200,48 @@ TEST(UserFiles, AFailedWriteKeepsTheOldFileAndLogsOneLine) {
     EXPECT_EQ(entry.path().filename().string().find("busy.dat."), std::string::npos) << entry.path();
   EXPECT_FALSE(tav::ReadUserFile(L"missing.dat", bytes));
   std::filesystem::remove_all(place);
+}
+
+// A disk that takes no more bytes, as the system reports it (a file-size
+// limit of nothing: every write fails with EFBIG) and as the replay harness
+// simulates it (ENOSPC): a replaced file keeps its old bytes with nothing
+// left beside it, and the error log, which cannot be written either, stays
+// as it was.
+TEST(UserFiles, ADiskThatTakesNoMoreBytesKeepsEveryOldFile) {
+  tavtest::TempDir dir;
+  const std::wstring save = (dir.Path() / "Save1.dat").wstring(), log = (dir.Path() / "Err.txt").wstring();
+  ASSERT_TRUE(tav::os::ReplaceFile(save, "old save"));
+  ASSERT_TRUE(tav::os::AppendToFile(log, "old line\n"));
+  auto unchanged = [&](const char* how) {
+    SCOPED_TRACE(how);
+    EXPECT_EQ(tavtest::ReadFileBytes(dir.Path() / "Save1.dat"), "old save");
+    EXPECT_EQ(tavtest::ReadFileBytes(dir.Path() / "Err.txt"), "old line\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
+  };
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 0;
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(3);
+    if (tav::os::ReplaceFile(save, "new save") || tav::os::GetLastError() != EFBIG) _exit(1);
+    if (tav::os::AppendToFile(log, "new line\n") || tav::os::GetLastError() != EFBIG) _exit(2);
+    _exit(0);
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  unchanged("file-size limit");
+
+  tav::os::SimulateWriteFailure(ENOSPC);
+  EXPECT_FALSE(tav::os::ReplaceFile(save, "new save"));
+  EXPECT_EQ(tav::os::GetLastError(), ENOSPC);
+  EXPECT_FALSE(tav::os::AppendToFile(log, "new line\n"));
+  tav::os::SimulateWriteFailure(0);
+  unchanged("simulated");
+  EXPECT_TRUE(tav::os::ReplaceFile(save, "new save"));
 }
 
 // A writer killed at random moments, 200 times: the file is always the whole

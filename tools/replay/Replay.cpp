@@ -1,21 +1,49 @@
 #include "Replay.h"
 
+#include <cerrno>
 #include <fstream>
+#include <limits>
 
 #include "Shot.h"
 #include "StateDump.h"
 #include "app/Game.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/ScriptedInput.h"
+#include "platform/gpu/gl/GlDevice.h"
+#include "platform/os/Files.h"
 #include "platform/os/Messages.h"
 #include "platform/os/WindowCalls.h"
+#include "platform/sound/XAudio2.h"
 
 namespace tav::replay {
 
 namespace {
 
+// The platform calls behave from now on as the fault would leave them.
+void InjectFault(Fault fault, CGame& game) {
+  auto* device = dynamic_cast<gpu::gl::GlDevice*>(game.device.Device());
+  switch (fault) {
+    case Fault::Writes:
+      os::SimulateWriteFailure(ENOSPC);
+      break;
+    case Fault::Sound:
+      sound::SimulateDeviceLoss(true);
+      break;
+    case Fault::Present:
+      if (device) device->SimulateDeviceLostAtPresent();
+      break;
+    case Fault::Reset:
+    case Fault::Resets:
+      if (device) device->SimulateFailingResets(fault == Fault::Reset ? 1 : std::numeric_limits<int>::max());
+      break;
+  }
+}
+
 void GiveInput(const Command& command, CGame& game, fake::ScriptedInput& input) {
   switch (command.action) {
+    case Action::Fail:
+      InjectFault(Fault(command.x), game);
+      break;
     case Action::Move:
       input.MoveCursor(command.x, command.y);
       break;

@@ -68,7 +68,17 @@ constexpr std::array kVerbs = {
     Verb{"move", Action::Move, 2},         Verb{"down", Action::Down, 1},   Verb{"up", Action::Up, 1},
     Verb{"click", Action::Move, 2},        Verb{"wheel", Action::Wheel, 1}, Verb{"activate", Action::Activate, 0},
     Verb{"deactivate", Action::Deactivate, 0}, Verb{"close", Action::Close, 0}, Verb{"shot", Action::Shot, 1},
-    Verb{"dump", Action::Dump, 1},         Verb{"end", Action::End, 0},
+    Verb{"dump", Action::Dump, 1},         Verb{"end", Action::End, 0},     Verb{"fail", Action::Fail, 1},
+};
+
+struct FaultName {
+  std::string_view name;
+  Fault fault;
+};
+
+constexpr std::array kFaults = {
+    FaultName{"writes", Fault::Writes}, FaultName{"sound", Fault::Sound}, FaultName{"present", Fault::Present},
+    FaultName{"reset", Fault::Reset},   FaultName{"resets", Fault::Resets},
 };
 
 // One non-empty line into its commands; false with `problem` set when it is bad.
@@ -119,6 +129,15 @@ bool ParseLine(const std::vector<std::string_view>& words, const std::filesystem
         return false;
       }
       break;
+    case Action::Fail: {
+      auto fault = std::find_if(kFaults.begin(), kFaults.end(), [&](const FaultName& f) { return f.name == words[2]; });
+      if (fault == kFaults.end()) {
+        problem = "unknown fault \"" + std::string(words[2]) + "\" (writes, sound, present, reset, resets)";
+        return false;
+      }
+      command.x = int(fault->fault);
+      break;
+    }
     case Action::Shot:
     case Action::Dump: {
       const std::string_view extension = verb->action == Action::Shot ? ".png" : ".json";

@@ -10,6 +10,11 @@
 //   T shot FILE.png     the back buffer after the frame at T
 //   T dump FILE.json    the engine state after the frame at T
 //   T end
+//   T fail WHAT     a fault at the platform boundary, from this frame on:
+//                   writes (every file write fails, as on a full disk),
+//                   sound (the sound device disappears), present (the next
+//                   present finds the graphics device lost), reset (the next
+//                   device reset fails), resets (every reset fails)
 // Times never go back from one line to the next.
 #include <cstdint>
 #include <filesystem>
@@ -20,12 +25,13 @@
 
 namespace tav::replay {
 
-enum class Action { Move, Down, Up, Wheel, Activate, Deactivate, Close, Shot, Dump, End };
+enum class Action { Move, Down, Up, Wheel, Activate, Deactivate, Close, Shot, Dump, End, Fail };
+enum class Fault { Writes, Sound, Present, Reset, Resets };
 
 struct Command {
   uint64_t time = 0;  // ms on the harness clock
   Action action = Action::End;
-  int x = 0, y = 0;   // Move: the cursor; Down / Up: x is the virtual key; Wheel: x is the rotation
+  int x = 0, y = 0;   // Move: the cursor; Down / Up: x is the virtual key; Wheel: x is the rotation; Fail: x is the Fault
   std::filesystem::path file;  // Shot, Dump
   int line = 0;                // where it was written, for messages
 };

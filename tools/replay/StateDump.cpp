@@ -83,6 +83,8 @@ void WriteDisplay(JsonWriter& json, const DumpSource& source) {
     WritePoint(json, "scale", source.title->scaleFactor);
   else
     json.Key("scale").Null();
+  const DeviceState state = source.game.device.state;
+  json.Key("device").String(state == DeviceState::Ok ? L"ok" : state == DeviceState::Lost ? L"lost" : L"failed");
 }
 
 // The message window: its text, the speaker and how many glyphs have appeared.

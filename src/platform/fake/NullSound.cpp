@@ -22,10 +22,14 @@ class NullVoice final : public sound::SourceVoice {
  public:
   explicit NullVoice(std::shared_ptr<NullVoiceRecord> record) : record_(std::move(record)) {}
 
-  HRESULT Start(uint32_t, uint32_t) override { return Set([](NullVoiceRecord& r) { r.started = true; }); }
+  HRESULT Start(uint32_t, uint32_t) override {
+    if (sound::DeviceLossSimulated()) return XAUDIO2_E_DEVICE_INVALIDATED;
+    return Set([](NullVoiceRecord& r) { r.started = true; });
+  }
   HRESULT Stop(uint32_t, uint32_t) override { return Set([](NullVoiceRecord& r) { r.started = false; }); }
   HRESULT SubmitSourceBuffer(const sound::XAUDIO2_BUFFER* buffer) override {
     if (!buffer || !buffer->pAudioData || buffer->AudioBytes % 2 != 0) return XAUDIO2_E_INVALID_CALL;
+    if (sound::DeviceLossSimulated()) return XAUDIO2_E_DEVICE_INVALIDATED;
     std::lock_guard hold(State().lock);
     const auto* samples = reinterpret_cast<const int16_t*>(buffer->pAudioData);
     record_->samples.insert(record_->samples.end(), samples, samples + buffer->AudioBytes / 2);
@@ -36,6 +40,7 @@ class NullVoice final : public sound::SourceVoice {
   }
   void GetState(sound::XAUDIO2_VOICE_STATE* state) override {
     std::lock_guard hold(State().lock);
+    if (sound::DeviceLossSimulated()) queued_.clear();  // a lost device plays nothing it held
     if (record_->started && !queued_.empty()) {
       played_ += queued_.front();
       queued_.pop_front();
@@ -44,6 +49,7 @@ class NullVoice final : public sound::SourceVoice {
   }
   HRESULT Discontinuity() override { return S_OK; }
   HRESULT SetVolume(float volume, uint32_t) override {
+    if (sound::DeviceLossSimulated()) return XAUDIO2_E_DEVICE_INVALIDATED;
     return Set([volume](NullVoiceRecord& r) { r.volume = volume; });
   }
   void DestroyVoice() override {
@@ -83,6 +89,7 @@ class NullEngine final : public sound::IXAudio2 {
     if (!voice || !format) return E_POINTER;
     *voice = nullptr;
     if (format->nChannels < 1 || format->nChannels > 2 || format->wBitsPerSample != 16) return E_INVALIDARG;
+    if (sound::DeviceLossSimulated()) return XAUDIO2_E_DEVICE_INVALIDATED;
     auto record = std::make_shared<NullVoiceRecord>();
     record->format = *format;
     {

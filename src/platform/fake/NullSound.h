@@ -2,7 +2,8 @@
 // A sound engine without output for tests. Its voices keep every sample
 // submitted to them; a started voice plays one queued buffer each time its
 // state is read, so streams advance as fast as they are polled. Without a
-// device the mastering voice cannot be made, as on a machine without sound.
+// device the mastering voice cannot be made, as on a machine without sound;
+// sound::SimulateDeviceLoss makes its voices fail as on an unplugged device.
 #include <cstdint>
 #include <vector>
 

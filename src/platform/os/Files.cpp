@@ -1,5 +1,6 @@
 #include "platform/os/Files.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +12,22 @@
 #include "platform/os/Paths.h"
 
 namespace tav::os {
+namespace {
+
+std::atomic<int> simulatedFailure{0};
+
+// One write(2), or the failure a test asked for.
+ssize_t WriteSome(int fd, const char* data, size_t size) {
+  if (const int error = simulatedFailure.load(std::memory_order_relaxed)) {
+    errno = error;
+    return -1;
+  }
+  return ::write(fd, data, size);
+}
+
+}  // namespace
+
+void SimulateWriteFailure(int error) { simulatedFailure = error; }
 
 bool AppendToFile(std::wstring_view path, std::string_view bytes) {
   int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
@@ -18,7 +35,7 @@ bool AppendToFile(std::wstring_view path, std::string_view bytes) {
     SetLastError(errno);
     return false;
   }
-  ssize_t written = ::write(fd, bytes.data(), bytes.size());
+  ssize_t written = WriteSome(fd, bytes.data(), bytes.size());
   int err = errno;
   ::close(fd);
   if (written != static_cast<ssize_t>(bytes.size())) {
@@ -33,7 +50,7 @@ namespace {
 // Writes all of `bytes`, going on after short writes and interruptions.
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    const ssize_t n = WriteSome(fd, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     bytes.remove_prefix(size_t(n));

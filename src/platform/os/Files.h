@@ -19,4 +19,9 @@ bool ReadWholeFile(std::wstring_view path, std::string& bytes, size_t limit);
 // file or the new one; a write that fails leaves the old one (last error set).
 bool ReplaceFile(std::wstring_view path, std::string_view bytes);
 
+// For tests: from now on every write of AppendToFile and ReplaceFile fails
+// with `error` (ENOSPC: the disk is full), taking the same way out as a real
+// failed write; 0 lets them write again.
+void SimulateWriteFailure(int error);
+
 }  // namespace tav::os

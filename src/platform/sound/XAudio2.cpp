@@ -7,9 +7,13 @@
 namespace tav::sound {
 namespace {
 std::atomic<EngineMaker> installedMaker{nullptr};
+std::atomic<bool> deviceLossSimulated{false};
 }  // namespace
 
 void InstallEngineMaker(EngineMaker maker) { installedMaker = maker; }
+
+void SimulateDeviceLoss(bool lost) { deviceLossSimulated = lost; }
+bool DeviceLossSimulated() { return deviceLossSimulated; }
 
 HRESULT XAudio2Create(IXAudio2** engine) {
   if (!engine) return E_POINTER;

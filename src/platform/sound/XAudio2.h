@@ -37,6 +37,9 @@ struct XAUDIO2_VOICE_STATE {
   uint64_t SamplesPlayed = 0;  // sample frames played since the voice was made
 };
 
+// Once the output device is gone (unplugged, or its sound server stopped),
+// every call of a voice that would play returns XAUDIO2_E_DEVICE_INVALIDATED,
+// GetState reports nothing queued, and no new voice can be made.
 class SourceVoice {
  public:
   // Plays the queue from where it stopped. A started voice whose queue ran
@@ -87,5 +90,10 @@ HRESULT XAudio2Create(IXAudio2** engine);
 // Tests install a double's engine maker; null puts OpenAL Soft back.
 using EngineMaker = IXAudio2* (*)();
 void InstallEngineMaker(EngineMaker maker);
+
+// For tests: from now on the output device of every engine behaves as one
+// that was unplugged; false gives engines made afterwards a device again.
+void SimulateDeviceLoss(bool lost);
+bool DeviceLossSimulated();
 
 }  // namespace tav::sound

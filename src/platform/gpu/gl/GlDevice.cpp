@@ -204,6 +204,11 @@ HRESULT GlDevice::DoReset(D3DPRESENT_PARAMETERS* params, bool modeRecord, const 
     lost_ = true;
     return D3DERR_INVALIDCALL;
   }
+  if (failingResets_ > 0) {
+    --failingResets_;
+    lost_ = true;
+    return D3DERR_NOTAVAILABLE;
+  }
   hr = ApplyWindowMode(used);
   if (SUCCEEDED(hr) && !SizeFits(used, adapter_.maxTextureSize)) hr = D3DERR_NOTAVAILABLE;
   if (SUCCEEDED(hr) && used.hDeviceWindow != core_->Window() && !core_->MoveTo(used.hDeviceWindow))
@@ -261,6 +266,10 @@ HRESULT GlDevice::DoPresent(const RECT* source, const RECT* dest, HWND override,
                             bool& occluded) {
   HRESULT drawn = FlushAndTakeError();
   buffers_.NewFrame();
+  if (loseAtPresent_) {
+    loseAtPresent_ = false;
+    lost_ = true;
+  }
   if (lost_) return D3DERR_DEVICELOST;
   if (FAILED(drawn)) return drawn;
   if ((source || dest) && params_.SwapEffect != D3DSWAPEFFECT_COPY) return D3DERR_INVALIDCALL;

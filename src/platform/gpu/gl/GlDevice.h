@@ -46,6 +46,12 @@ class GlDevice final : public RefCounted<IDirect3DDevice9Ex> {
   // For tests: behaves from now on as a device whose display was taken away,
   // until Reset succeeds.
   void SimulateDeviceLost() { lost_ = true; }
+  // For tests: the next Present finds the device lost, as one whose display
+  // was taken away while the frame was drawn.
+  void SimulateDeviceLostAtPresent() { loseAtPresent_ = true; }
+  // For tests: the next `count` resets fail with D3DERR_NOTAVAILABLE, as when
+  // the display refuses the mode, and leave the device lost.
+  void SimulateFailingResets(int count) { failingResets_ = count; }
   DrawCounters Counters() const;
   // Off: every draw goes to OpenGL at once with all of its state set again.
   void SetBatching(bool on);
@@ -146,6 +152,8 @@ class GlDevice final : public RefCounted<IDirect3DDevice9Ex> {
   bool ex_;
   D3DPRESENT_PARAMETERS params_{};
   bool lost_ = false;
+  bool loseAtPresent_ = false;
+  int failingResets_ = 0;
   bool inScene_ = false;
 
   GlBackBuffer* backBuffer_ = nullptr;

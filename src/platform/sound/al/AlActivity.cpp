@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/sound/XAudio2.h"
+
 namespace tav::sound::al {
 namespace {
 
@@ -29,7 +31,10 @@ DeviceActivity::DeviceActivity(ALCdevice* device)
                            : nullptr) {}
 
 DeviceActivity::DeviceActivity(ALCdevice* device, LPALCDEVICEPAUSESOFT pause, LPALCDEVICERESUMESOFT resume)
-    : device_(device), pause_(pause), resume_(resume) {
+    : device_(device),
+      pause_(pause),
+      resume_(resume),
+      reportsDisconnect_(device && alcIsExtensionPresent(device, "ALC_EXT_disconnect")) {
   std::lock_guard lock(mutex_);
   Apply();
 }
@@ -44,6 +49,16 @@ void DeviceActivity::Pending(bool pending) {
 void DeviceActivity::Detach() {
   std::lock_guard lock(mutex_);
   device_ = nullptr;
+}
+
+bool DeviceActivity::Connected() {
+  if (DeviceLossSimulated()) return false;
+  std::lock_guard lock(mutex_);
+  if (!device_) return false;
+  if (!reportsDisconnect_) return true;
+  ALCint connected = ALC_TRUE;
+  alcGetIntegerv(device_, ALC_CONNECTED, 1, &connected);
+  return connected != ALC_FALSE;
 }
 
 void DeviceActivity::Apply() {

@@ -21,6 +21,9 @@ class DeviceActivity {
   void Pending(bool pending);
   // The device is about to close: nothing is paused or resumed after this.
   void Detach();
+  // Whether the device still plays: false once it was unplugged or its
+  // sound server went away (or a test simulates that), and after Detach.
+  bool Connected();
 
  private:
   void Apply();  // with mutex_ held
@@ -31,6 +34,7 @@ class DeviceActivity {
   LPALCDEVICERESUMESOFT resume_ = nullptr;
   int pending_ = 0;
   bool paused_ = false;
+  bool reportsDisconnect_ = false;
 };
 
 }  // namespace tav::sound::al

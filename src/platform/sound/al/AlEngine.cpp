@@ -60,6 +60,7 @@ class AlEngine final : public IXAudio2 {
     if (!voice || !format) return E_POINTER;
     *voice = nullptr;
     if (!activity_) return XAUDIO2_E_INVALID_CALL;
+    if (!activity_->Connected()) return XAUDIO2_E_DEVICE_INVALIDATED;
     HRESULT result = S_OK;
     *voice = MakeSourceVoice(*format, activity_, result);
     return result;

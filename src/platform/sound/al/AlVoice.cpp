@@ -24,6 +24,7 @@ class AlVoice final : public SourceVoice {
         activity_(std::move(activity)) {}
 
   HRESULT Start(uint32_t, uint32_t) override {
+    if (!activity_->Connected()) return Disconnected();
     started_ = true;
     Reclaim();
     if (!queue_.empty() && State() != AL_PLAYING) alSourcePlay(source_);
@@ -39,6 +40,7 @@ class AlVoice final : public SourceVoice {
   HRESULT SubmitSourceBuffer(const XAUDIO2_BUFFER* buffer) override {
     if (!buffer || !buffer->pAudioData || buffer->AudioBytes == 0 || buffer->AudioBytes % frameBytes_ != 0)
       return XAUDIO2_E_INVALID_CALL;
+    if (!activity_->Connected()) return Disconnected();
     Reclaim();
     ALuint id = 0;
     if (!spare_.empty()) {
@@ -62,6 +64,7 @@ class AlVoice final : public SourceVoice {
   }
 
   void GetState(XAUDIO2_VOICE_STATE* state) override {
+    if (!activity_->Connected()) Disconnected();
     Reclaim();
     if (!state) return;
     ALint offset = 0;
@@ -74,6 +77,7 @@ class AlVoice final : public SourceVoice {
 
   HRESULT SetVolume(float volume, uint32_t) override {
     if (!(volume >= 0.0f)) return E_INVALIDARG;
+    if (!activity_->Connected()) return Disconnected();
     alSourcef(source_, AL_GAIN, volume);
     return Result();
   }
@@ -121,6 +125,15 @@ class AlVoice final : public SourceVoice {
     if (pending == pending_) return;
     pending_ = pending;
     activity_->Pending(pending);
+  }
+
+  // A source on a lost device never plays what it holds: stopping it hands
+  // every queued buffer back, so that nothing is left waiting to be played.
+  HRESULT Disconnected() {
+    started_ = false;
+    alSourceStop(source_);
+    alGetError();
+    return XAUDIO2_E_DEVICE_INVALIDATED;
   }
 
   static HRESULT Result() { return alGetError() == AL_NO_ERROR ? S_OK : XAUDIO2_E_INVALID_CALL; }
