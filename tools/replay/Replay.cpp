@@ -7,6 +7,7 @@
 #include "app/Game.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/ScriptedInput.h"
+#include "platform/gpu/gl/GlDevice.h"
 #include "platform/os/Messages.h"
 #include "platform/os/WindowCalls.h"
 
@@ -55,7 +56,22 @@ bool WriteDump(const CGame& game, const std::filesystem::path& file, std::string
   return bool(out);
 }
 
-bool IsOutput(Action action) { return action == Action::Shot || action == Action::Dump || action == Action::End; }
+// Marks the device lost, as when the display is taken from it; the game's
+// next frame finds it so and resets it. Only the OpenGL device can be told.
+bool LoseDevice(CGame& game, std::string& problem) {
+  auto* device = dynamic_cast<gpu::gl::GlDevice*>(game.device.Device());
+  if (!device) {
+    problem = "the device is not the OpenGL device";
+    return false;
+  }
+  device->SimulateDeviceLost();
+  return true;
+}
+
+// The commands that act after their frame rather than before it.
+bool IsOutput(Action action) {
+  return action == Action::Shot || action == Action::Dump || action == Action::LoseDevice || action == Action::End;
+}
 
 // Pumps the queue as the game's loop does; false once WM_QUIT came.
 bool PumpMessages(CGame& game) {
@@ -97,11 +113,14 @@ RunResult RunScript(CGame& game, fake::FakeClock& clock, fake::ScriptedInput& in
         written = SaveBackBuffer(game.device, command.file, problem);
       else if (command.action == Action::Dump)
         written = WriteDump(game, command.file, problem);
+      else if (command.action == Action::LoseDevice)
+        written = LoseDevice(game, problem);
       else if (command.action == Action::End)
         return result;
       if (!written) {
         result.end = RunEnd::OutputFailed;
-        result.problem = std::to_string(command.line) + ": " + command.file.string() + ": " + problem;
+        const std::string what = command.file.empty() ? std::string("lose") : command.file.string();
+        result.problem = std::to_string(command.line) + ": " + what + ": " + problem;
         return result;
       }
     }

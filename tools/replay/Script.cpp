@@ -68,7 +68,7 @@ constexpr std::array kVerbs = {
     Verb{"move", Action::Move, 2},         Verb{"down", Action::Down, 1},   Verb{"up", Action::Up, 1},
     Verb{"click", Action::Move, 2},        Verb{"wheel", Action::Wheel, 1}, Verb{"activate", Action::Activate, 0},
     Verb{"deactivate", Action::Deactivate, 0}, Verb{"close", Action::Close, 0}, Verb{"shot", Action::Shot, 1},
-    Verb{"dump", Action::Dump, 1},         Verb{"end", Action::End, 0},
+    Verb{"dump", Action::Dump, 1},         Verb{"lose", Action::LoseDevice, 0}, Verb{"end", Action::End, 0},
 };
 
 // One non-empty line into its commands; false with `problem` set when it is bad.

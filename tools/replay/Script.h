@@ -9,6 +9,8 @@
 //   T activate | T deactivate | T close
 //   T shot FILE.png     the back buffer after the frame at T
 //   T dump FILE.json    the engine state after the frame at T
+//   T lose          the device is lost after the frame at T; the next frame
+//                   resets it as it would after a real loss
 //   T end
 // Times never go back from one line to the next.
 #include <cstdint>
@@ -20,7 +22,7 @@
 
 namespace tav::replay {
 
-enum class Action { Move, Down, Up, Wheel, Activate, Deactivate, Close, Shot, Dump, End };
+enum class Action { Move, Down, Up, Wheel, Activate, Deactivate, Close, Shot, Dump, LoseDevice, End };
 
 struct Command {
   uint64_t time = 0;  // ms on the harness clock
