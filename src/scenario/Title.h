@@ -90,6 +90,10 @@ class CTitle : public tav::CScene {
   int32_t previous = -1;
   int32_t callReturn = -1;  // the scene a call returns to
   int32_t callEnd = -1;     // the scene that ends the call; -1 while no call runs
+  // Scenes entered by leaving another since the title was made (the first
+  // scene's entry at set-up is not one); long runs read it to know how far
+  // play has come.
+  uint64_t sceneChanges = 0;
   tav::CBacklog backlog;
   std::set<int32_t> readScenes;
   tav::CSoundChannels channels;

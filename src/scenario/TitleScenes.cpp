@@ -205,13 +205,19 @@ void CTitle::LeaveScene() {
   transitionRunning = effectsRunning = fadeOutRunning = fadeInRunning = false;
   leaveRoad = false;
   buttons.Reset();
-  if (EnterScene(next)) return;
+  if (EnterScene(next)) {
+    ++sceneChanges;
+    return;
+  }
   // Not even after letting go of every text could the scene be built (its
   // failure is logged): the first scene is tried, and when that cannot be
   // built either the game ends rather than run without a scene.
   ReleaseRuntime(next);
   ResetToFirstScene();
-  if (next != config.firstScene && EnterScene(config.firstScene)) return;
+  if (next != config.firstScene && EnterScene(config.firstScene)) {
+    ++sceneChanges;
+    return;
+  }
   ReleaseRuntime(config.firstScene);
   if (game.window) tav::os::PostMessageW(game.window, tav::kDestroyGameWindow, 0, 0);
 }

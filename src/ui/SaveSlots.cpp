@@ -44,12 +44,26 @@ void CSaveSlots::RefreshLabels(const SceneData& scene) {
 
 void CSaveSlots::ShowLabel(const ImageEntry& entry, const std::wstring& text) {
   // The label's text names its texture, so equal labels share one.
-  game_.GetText(config.fontSize, text, text);
+  if (game_.GetText(config.fontSize, text, text)) made_.insert(text);
   auto quad = std::make_shared<CQuad>();
   quad->Attach(text, &game_.device);
   quad->translation = {entry.x + 4, entry.y + 4};
   quad->Update();
-  labels_[SlotNumber(entry.actionText)] = {text, quad};
+  Label& label = labels_[SlotNumber(entry.actionText)];
+  const std::wstring replaced = std::move(label.text);
+  label = {text, quad};
+  if (replaced != text) DropIfUnused(replaced);
+}
+
+void CSaveSlots::DropIfUnused(const std::wstring& text) {
+  // Each save at a new minute makes a new label: without this, a long
+  // session would keep every label it ever showed.
+  auto made = made_.find(text);
+  if (made == made_.end()) return;
+  for (const auto& [slot, label] : labels_)
+    if (label.text == text) return;
+  game_.RemoveText(text);
+  made_.erase(made);
 }
 
 void CSaveSlots::Draw(const SceneData& scene, QuadPoint scale) {

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,8 @@ class CSaveSlots {
  private:
   static bool IsSlotEntry(const ImageEntry& entry);
   void ShowLabel(const ImageEntry& entry, const std::wstring& label);
+  // Removes the text `text` when these slots made it and none shows it now.
+  void DropIfUnused(const std::wstring& text);
 
   CGame& game_;
   struct Label {
@@ -48,6 +51,7 @@ class CSaveSlots {
     std::shared_ptr<CQuad> quad;
   };
   std::map<int32_t, Label> labels_;  // by slot number
+  std::set<std::wstring> made_;      // the label texts registered by these slots
 };
 
 }  // namespace tav

@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include "Replay.h"
 #include "StateDump.h"
@@ -118,9 +119,20 @@ TEST_F(ReplayRunTest, ClicksAdvanceTheStoryAndTheDumpShowsTheFrameAtItsTime) {
   EXPECT_TRUE(Has(early, "\"textComplete\": false")) << early;
   EXPECT_TRUE(Has(early, "\"glyphCount\": 10")) << early;
   EXPECT_FALSE(Has(early, "\"shownGlyphs\": 10,")) << early;  // 50 ms a glyph: not all out after 112 ms
+  EXPECT_TRUE(Has(early, "\"sceneChanges\": 0,")) << early;
   const std::string late = ReadText(dir_ / "late.json");
   EXPECT_TRUE(Has(late, "\"scene\": 1,\n  \"previousScene\": 0,")) << late;
   EXPECT_TRUE(Has(late, "\"readScenes\": [\n    0")) << late;
+  EXPECT_TRUE(Has(late, "\"sceneChanges\": 1,")) << late;
+  // The process's memory closes the dump: some resident KiB, the peak no lower.
+  const std::string residentKey = "\"memory\": {\n    \"residentKiB\": ", peakKey = "\"peakResidentKiB\": ";
+  const size_t memory = late.find(residentKey);
+  ASSERT_NE(memory, std::string::npos) << late;
+  const unsigned long resident = std::stoul(late.substr(memory + residentKey.size()));
+  const size_t peak = late.find(peakKey, memory);
+  ASSERT_NE(peak, std::string::npos) << late;
+  EXPECT_GT(resident, 1000u);
+  EXPECT_GE(std::stoul(late.substr(peak + peakKey.size())), resident);
 }
 
 TEST_F(ReplayRunTest, HoverAndPressShowTheButtonsPictures) {

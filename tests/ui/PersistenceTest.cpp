@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 
 #include "core/UserFolder.h"
@@ -89,6 +90,37 @@ TEST_F(PersistenceTest, ASaveKeepsTheSceneBeingReadAndALoadGoesOnThereWithItsBac
   EXPECT_EQ(title_->current, 1);
   EXPECT_EQ(title_->backlog.VisitedScenes(), (std::vector<int32_t>{0, 1}));
   EXPECT_EQ(title_->callEnd, -1);
+}
+
+// Each save at a new minute labels its slot anew. A label no slot shows any
+// more gives its texture back; one that another slot still shows stays.
+TEST_F(PersistenceTest, ALabelReplacedByALaterSaveGivesBackItsTexture) {
+  Start({Story(L"一"), SlotScreen(14, 2)});
+  title_->LeaveScene();  // the save screen
+  const tav::ImageEntry first = title_->scenes[1].images[1], second = title_->scenes[1].images[2];
+  std::tm when{};
+  when.tm_year = 126;
+  when.tm_mday = 9;
+  when.tm_hour = 10;
+  ASSERT_TRUE(title_->slots.Save(first, 0, {0}, L"一", when));
+  ASSERT_TRUE(title_->slots.Save(second, 0, {0}, L"一", when));  // the same label: one texture for both
+  const std::wstring shared = title_->slots.Labels().at(2);
+  const size_t texts = game_->texts.Size();
+  for (when.tm_min = 1; when.tm_min <= 5; ++when.tm_min) ASSERT_TRUE(title_->slots.Save(first, 0, {0}, L"一", when));
+  EXPECT_EQ(game_->texts.Size(), texts + 1);  // slot 2's label and slot 1's newest
+  EXPECT_NE(game_->texts.Find(shared), nullptr);
+  EXPECT_EQ(title_->slots.Labels().at(1).substr(0, 5), L"10:05");
+
+  ASSERT_TRUE(title_->slots.Save(second, 0, {0}, L"一", when));  // 10:06, now shown by slot 2 alone
+  EXPECT_EQ(game_->texts.Find(shared), nullptr);
+  EXPECT_EQ(game_->texts.Size(), texts + 1);
+  // Shown again from the files, the labels are whole.
+  title_->pending = 1;
+  title_->LeaveScene();
+  EXPECT_EQ(title_->slots.Labels().at(1).substr(0, 5), L"10:05");
+  EXPECT_EQ(title_->slots.Labels().at(2).substr(0, 5), L"10:06");
+  EXPECT_NE(game_->texts.Find(title_->slots.Labels().at(1)), nullptr);
+  EXPECT_NE(game_->texts.Find(title_->slots.Labels().at(2)), nullptr);
 }
 
 TEST_F(PersistenceTest, AKnobFollowsTheCursorWithinItsTrackAndSetsItsValueAtOnce) {

@@ -83,7 +83,10 @@ bool WriteDump(const CGame& game, const std::filesystem::path& file, std::string
   return bool(out);
 }
 
-bool IsOutput(Action action) { return action == Action::Shot || action == Action::Dump || action == Action::End; }
+// The commands that act after their frame rather than before it.
+bool IsOutput(Action action) {
+  return action == Action::Shot || action == Action::Dump || action == Action::End;
+}
 
 // Pumps the queue as the game's loop does; false once WM_QUIT came.
 bool PumpMessages(CGame& game) {

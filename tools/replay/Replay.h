@@ -26,14 +26,15 @@ enum class RunEnd { ScriptDone, WindowDestroyed, OutputFailed };
 struct RunResult {
   RunEnd end = RunEnd::ScriptDone;
   uint64_t frames = 0;
-  std::string problem;  // OutputFailed: "LINE: FILE: problem"
+  std::string problem;  // OutputFailed: "LINE: FILE: problem" (or "LINE: lose: problem")
 };
 
 // Frame n runs with the clock at kStartTime + n * kFrameTime. Before it, the
 // input commands due by then are given to `input` and the messages are pumped
 // as the game's loop does; after it, the shots and dumps due by then are
-// written. The run ends after the frame of the last command or of an "end",
-// or when the window is destroyed.
+// written and a "lose" marks the device lost. The run ends after the frame
+// of the last command or of an "end", when the window is destroyed, or when
+// one of those after-frame commands fails (OutputFailed).
 RunResult RunScript(CGame& game, fake::FakeClock& clock, fake::ScriptedInput& input,
                     const std::vector<Command>& commands);
 

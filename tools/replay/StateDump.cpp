@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "Json.h"
+#include "ProcessMemory.h"
 #include "app/Game.h"
 #include "audio/AudioEngine.h"
 #include "platform/os/WindowCalls.h"
@@ -31,7 +32,8 @@ void WriteCaption(JsonWriter& json, const DumpSource& source) {
 void WriteScenes(JsonWriter& json, const DumpSource& source) {
   const CTitle* title = source.title;
   if (!title) {
-    for (const char* key : {"scene", "previousScene", "pendingScene", "readScenes"}) json.Key(key).Null();
+    for (const char* key : {"scene", "previousScene", "pendingScene", "readScenes", "sceneChanges"})
+      json.Key(key).Null();
     return;
   }
   json.Key("scene").Int(title->current);
@@ -40,6 +42,7 @@ void WriteScenes(JsonWriter& json, const DumpSource& source) {
   json.Key("readScenes").BeginArray();
   for (int32_t scene : title->readScenes) json.Int(scene);
   json.EndArray();
+  json.Key("sceneChanges").UInt(title->sceneChanges);
 }
 
 void WriteFlags(JsonWriter& json, const DumpSource& source) {
@@ -294,9 +297,24 @@ void WriteEntries(JsonWriter& json, const DumpSource& source) {
   json.EndArray();
 }
 
+// The process's resident memory in KiB, now and at its peak; null when the
+// system does not tell.
+void WriteMemory(JsonWriter& json, const DumpSource&) {
+  json.Key("memory");
+  ResidentMemory memory;
+  if (!QueryResidentMemory(memory)) {
+    json.Null();
+    return;
+  }
+  json.BeginObject();
+  json.Key("residentKiB").UInt(memory.currentKiB);
+  json.Key("peakResidentKiB").UInt(memory.peakKiB);
+  json.EndObject();
+}
+
 constexpr Section kSections[] = {
     WriteCaption, WriteScenes, WriteFlags, WriteDisplay, WriteMessage, WriteChannels, WriteSounds,
-    WriteBacklog, WriteSettings, WriteSaves, WritePanel, WriteEntries,
+    WriteBacklog, WriteSettings, WriteSaves, WritePanel, WriteEntries, WriteMemory,
 };
 
 }  // namespace

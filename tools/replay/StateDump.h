@@ -1,8 +1,9 @@
 #pragma once
 // The engine's state as a JSON document: the window caption and, when a title
-// scene is registered, its scene order, flags, message, sound channels,
-// settings and image entries. Each part is written by a section of its own;
-// a new part of the state is a new section in the list in StateDump.cpp.
+// scene is registered, its scene order and count of scene changes, flags,
+// message, sound channels, settings and image entries; last, the process's
+// resident memory. Each part is written by a section of its own; a new part
+// of the state is a new section in the list in StateDump.cpp.
 #include <string>
 
 class CTitle;
