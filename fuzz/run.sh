@@ -8,14 +8,18 @@
 #   fuzz/run.sh [SECONDS_EACH]      default $TAVRI_FUZZ_SECONDS, else 50
 #   fuzz/run.sh 3600                an hour each
 # Environment: TAVRI_FUZZ_TARGETS="pac image" runs only those;
-# TAVRI_FUZZ_GAME_BUILD names the main build whose packed demo gives seeds.
+# TAVRI_FUZZ_GAME_BUILD names the main build whose packed demo gives seeds;
+# TAVRI_FUZZ_JOBS sets how many run at once (default 2, so all eight can share
+# the cores for a long run); TAVRI_FUZZ_TIMEOUT the seconds one input may take
+# (default 10; raise it when more targets than cores share the machine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-${TAVRI_FUZZ_SECONDS:-50}}
 all=(pac config scenario image ogg save icon hlsl)
 read -r -a targets <<<"${TAVRI_FUZZ_TARGETS:-${all[*]}}"
 build=build/fuzz
-jobs=$(($(nproc) < 2 ? $(nproc) : 2))
+jobs=${TAVRI_FUZZ_JOBS:-$(($(nproc) < 2 ? $(nproc) : 2))}
+timeout=${TAVRI_FUZZ_TIMEOUT:-10}
 
 # libFuzzer comes with clang's runtime libraries.
 if ! command -v clang++ >/dev/null || ! dpkg-query -W libclang-rt-14-dev >/dev/null 2>&1; then
@@ -24,7 +28,7 @@ if ! command -v clang++ >/dev/null || ! dpkg-query -W libclang-rt-14-dev >/dev/n
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends clang libclang-rt-14-dev >/dev/null
 fi
 CC=clang CXX=clang++ nice -n 19 cmake -S fuzz -B $build -DCMAKE_BUILD_TYPE=Fuzz >/dev/null
-nice -n 19 cmake --build $build -j"$jobs" >/dev/null
+nice -n 19 cmake --build $build -j"$(nproc)" >/dev/null
 rm -rf $build/seeds
 bash fuzz/seeds.sh $build/seeds ${TAVRI_FUZZ_GAME_BUILD:-} >/dev/null
 
@@ -37,7 +41,7 @@ fuzz_one() {
   mkdir -p "$corpus" "$artifacts"
   # New inputs go into the first folder; the seeds are only read.
   set +e
-  nice -n 19 "$build/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  nice -n 19 "$build/fuzz_$t" -max_total_time="$seconds" -timeout="$timeout" -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$artifacts/" "$corpus" "$build/seeds/$t" >"$log" 2>&1
   rc=$?
   set -e
