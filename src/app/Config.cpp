@@ -71,6 +71,12 @@ bool ReadConfig(const ArchiveStore& store, GameConfig& out, const DiagnosticSink
   out.speedMaximum = Extract<uint32_t>(lines[14]);
   out.autoWaitMaximum = Extract<uint32_t>(lines[15]);
   out.firstScene = Extract<int32_t>(lines[16]);
+  if (out.filePrefix.find(L'/') != std::wstring::npos) {
+    Report(sink, {L"Txt.pac", name, numbers[1],
+                  L"file prefix \"" + out.filePrefix + L"\" names another folder: save and settings files are kept "
+                                                         L"in the per-user folder"});
+    return false;
+  }
   if (out.charactersPerRow != 0) return true;
   Report(sink, {L"Txt.pac", name, numbers[6], L"0 characters per row: message text cannot be wrapped"});
   return false;

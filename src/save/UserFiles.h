@@ -1,7 +1,8 @@
 #pragma once
 // Files in the per-user folder: the save slots, the settings and the seen
 // scenes. Reading a file that is not there is no error; a write that fails
-// leaves the old file whole and is logged.
+// leaves the old file whole and is logged. A name with a '/' (or a NUL) is
+// refused: nothing is read or written outside the per-user folder.
 #include <string>
 #include <string_view>
 

@@ -101,6 +101,7 @@ TEST(Config, FailuresAreToldOnceWithTheirPlace) {
   tav::GameConfig c;
   EXPECT_FALSE(tav::ReadConfig(StoreWith(L"Txt\\config.txt", ConfigText({{7, "0"}})), c, &sink));
   EXPECT_FALSE(tav::ReadConfig(StoreWith(L"Txt\\config.txt", ConfigText() + "18\r\n"), c, &sink));
+  EXPECT_FALSE(tav::ReadConfig(StoreWith(L"Txt\\config.txt", ConfigText({{2, "../../x_"}})), c, &sink));
   EXPECT_FALSE(tav::ReadConfig(tav::ArchiveStore(), c, &sink));
   auto id = [](const std::string& t) { return StoreWith(L"ID\\id.txt", t); };
   EXPECT_FALSE(tav::IdsAgree(StoreWith(L"Txt\\id.txt", "3\r\n"), StoreWith(L"Res\\id.txt", "3\r\n"), id("4\r\n"),
@@ -111,6 +112,8 @@ TEST(Config, FailuresAreToldOnceWithTheirPlace) {
   const std::vector<std::wstring> expected = {
       L"Txt\\config.txt, line 9: 0 characters per row: message text cannot be wrapped",
       L"Txt\\config.txt: 18 lines, 17 expected",
+      L"Txt\\config.txt, line 4: file prefix \"../../x_\" names another folder: save and settings files are kept "
+      L"in the per-user folder",
       L"Txt\\config.txt: missing from Txt.pac",
       L"id files differ: Txt 3, Res 3, ID 4",
       L"Res\\id.txt: missing from Res.pac",

@@ -17,6 +17,7 @@
 #include "core/UserFolder.h"
 #include "platform/os/Files.h"
 #include "platform/os/LastError.h"
+#include "platform/os/Paths.h"
 #include "save/Bytes.h"
 #include "save/SettingsFile.h"
 #include "save/SlotFile.h"
@@ -200,6 +201,31 @@ TEST(UserFiles, AFailedWriteKeepsTheOldFileAndLogsOneLine) {
     EXPECT_EQ(entry.path().filename().string().find("busy.dat."), std::string::npos) << entry.path();
   EXPECT_FALSE(tav::ReadUserFile(L"missing.dat", bytes));
   std::filesystem::remove_all(place);
+}
+
+// Names come from the game's data: one that would reach another folder
+// reads nothing and writes nothing, with one line for the write.
+TEST(UserFiles, NamesThatLeaveTheFolderReachNothing) {
+  std::wstring folder;
+  ASSERT_TRUE(tav::GetUserFolder(folder));
+  const std::filesystem::path outside = std::filesystem::path(folder).parent_path() / "outside.dat";
+  ASSERT_TRUE(tav::os::ReplaceFile(outside.wstring(), "player's own"));
+  std::string bytes;
+  for (const std::wstring& name : std::vector<std::wstring>{L"../outside.dat", L"sub/../../outside.dat", L"..", L"",
+                                                              std::wstring(L"a\0/b", 4)}) {
+    SCOPED_TRACE(tav::os::NativePath(name));
+    tavtest::ClearErrorLog();
+    EXPECT_FALSE(tav::ReadUserFile(name, bytes));
+    EXPECT_FALSE(tav::WriteUserFile(name, "game's"));
+    const std::string log = tavtest::ReadErrorLog();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+  }
+  EXPECT_EQ(tavtest::ReadFileBytes(outside), "player's own");
+  std::filesystem::remove(outside);
+  // A dot or a backslash is part of a plain name here.
+  EXPECT_TRUE(tav::WriteUserFile(L"..demo\\Save1.dat", "kept"));
+  EXPECT_TRUE(tav::ReadUserFile(L"..demo\\Save1.dat", bytes));
+  EXPECT_EQ(bytes, "kept");
 }
 
 // A disk that takes no more bytes, as the system reports it (a file-size
