@@ -280,10 +280,22 @@ TEST(UserFiles, AWriterKilledAtAnyMomentLeavesTheOldFileOrTheNew) {
   std::mt19937 random(7);
   int torn = 0, news = 0;
   for (int round = 0; round < 200; ++round) {
+    // The writer tells when its first file is down, so that however loaded
+    // the machine, the kill comes while it is writing on.
+    int started[2];
+    ASSERT_EQ(pipe(started), 0);
     const pid_t child = fork();
     if (child == 0) {
-      for (int i = 0;; ++i) tav::os::ReplaceFile(path, i % 2 ? first : second);
+      close(started[0]);
+      for (int i = 0;; ++i) {
+        tav::os::ReplaceFile(path, i % 2 ? first : second);
+        if (i == 0 && write(started[1], "w", 1) != 1) _exit(1);
+      }
     }
+    close(started[1]);
+    char byte = 0;
+    ASSERT_EQ(read(started[0], &byte, 1), 1);
+    close(started[0]);
     usleep(std::uniform_int_distribution<useconds_t>(0, 3000)(random));
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
@@ -292,7 +304,7 @@ TEST(UserFiles, AWriterKilledAtAnyMomentLeavesTheOldFileOrTheNew) {
     news += now == second;
   }
   EXPECT_EQ(torn, 0);
-  EXPECT_GT(news, 0);  // the writer did get through, so the kills hit it at work
+  EXPECT_GT(news, 0);
 }
 
 }  // namespace
