@@ -124,7 +124,9 @@ TEST_F(ReplayRunTest, ClicksAdvanceTheStoryAndTheDumpShowsTheFrameAtItsTime) {
   EXPECT_TRUE(Has(late, "\"scene\": 1,\n  \"previousScene\": 0,")) << late;
   EXPECT_TRUE(Has(late, "\"readScenes\": [\n    0")) << late;
   EXPECT_TRUE(Has(late, "\"sceneChanges\": 1,")) << late;
-  // The process's memory closes the dump: some resident KiB, the peak no lower.
+  // The textures held and the process's memory close the dump: some resident
+  // KiB, the peak no lower.
+  EXPECT_TRUE(Has(late, "\"textures\": ")) << late;
   const std::string residentKey = "\"memory\": {\n    \"residentKiB\": ", peakKey = "\"peakResidentKiB\": ";
   const size_t memory = late.find(residentKey);
   ASSERT_NE(memory, std::string::npos) << late;

@@ -297,9 +297,11 @@ void WriteEntries(JsonWriter& json, const DumpSource& source) {
   json.EndArray();
 }
 
-// The process's resident memory in KiB, now and at its peak; null when the
+// The textures the device holds (pictures stay loaded once shown), then the
+// process's resident memory in KiB, now and at its peak; null when the
 // system does not tell.
-void WriteMemory(JsonWriter& json, const DumpSource&) {
+void WriteMemory(JsonWriter& json, const DumpSource& source) {
+  json.Key("textures").UInt(source.game.device.textures.Size());
   json.Key("memory");
   ResidentMemory memory;
   if (!QueryResidentMemory(memory)) {
