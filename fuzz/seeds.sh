@@ -6,7 +6,7 @@
 #   - the demo's text files and shaders from game/demo;
 #   - small files made here byte by byte (one of each picture format, an icon,
 #     the per-user files) and sounds made with sox and oggenc when present;
-#   - every input kept by the regression tests (tests/data/fuzz/<target>).
+#   - every input kept by the regression tests (tests/data/fuzz/<target>*).
 # Usage: fuzz/seeds.sh OUT [GAME_BUILD]   (GAME_BUILD: a build folder of the main
 # project; by default the first of build/test, build/release, build/debug
 # that has the demo packed)
@@ -124,9 +124,13 @@ put "$out/icon/tiny.ico" "$(le16 0)$(le16 1)$(le16 1)\x04\x04\x00\x00$(le16 1)$(
 # Shaders.
 cp $demo/Res/HLSL/*.hlsl "$out/hlsl/"
 
-# Inputs kept by the regression tests.
+# Inputs kept by the regression tests, in tests/data/fuzz/<target> and
+# tests/data/fuzz/<target>-<what they show>: every run checks them again under
+# clang's sanitizers, which catch some faults the main build's do not.
 for t in "${targets[@]}"; do
-  if [[ -d tests/data/fuzz/$t ]]; then cp tests/data/fuzz/$t/* "$out/$t/" 2>/dev/null || true; fi
+  for kept in tests/data/fuzz/"$t" tests/data/fuzz/"$t"-*; do
+    if [[ -d $kept ]]; then cp "$kept"/* "$out/$t/" 2>/dev/null || true; fi
+  done
 done
 
 for t in "${targets[@]}"; do printf 'seeds: %-9s %3d files\n' "$t" "$(find "$out/$t" -type f | wc -l)"; done

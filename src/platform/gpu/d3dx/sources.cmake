@@ -33,10 +33,15 @@ set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/ShaderCompiler.cpp PROPERT
   COMPILE_DEFINITIONS ENABLE_HLSL=1
   COMPILE_OPTIONS -fno-sanitize=vptr)
 # stb_image is header-only (libstb-dev) and compiled into ImageDecode.cpp.
-# The image decoder's entropy decoding shifts by more than a word's width on
-# damaged JPEG data (the bits come out as garbage pixels, no memory is touched
-# wrongly); the shift check alone is left out for its file so that such a
-# picture fails as a damaged picture instead of stopping a sanitizer build.
+# On damaged JPEG data its entropy decoding shifts by more than a word's width
+# and multiplies coefficients past int's range (the bits come out as garbage
+# pixels, no memory is touched wrongly). Its file is built with wrapping
+# signed arithmetic, so the compiler cannot build on such a product being
+# impossible, and without those two checks, so that such a picture decodes
+# as a damaged picture instead of stopping a sanitizer build.
+set(TAVRI_IMAGE_DECODE_OPTIONS -fwrapv)
 if(TAVRI_SANITIZE)
-  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/ImageDecode.cpp PROPERTIES COMPILE_OPTIONS -fno-sanitize=shift)
+  list(APPEND TAVRI_IMAGE_DECODE_OPTIONS -fno-sanitize=shift,signed-integer-overflow)
 endif()
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/ImageDecode.cpp PROPERTIES
+  COMPILE_OPTIONS "${TAVRI_IMAGE_DECODE_OPTIONS}")
