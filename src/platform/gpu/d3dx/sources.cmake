@@ -35,13 +35,15 @@ set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/ShaderCompiler.cpp PROPERT
 # stb_image is header-only (libstb-dev) and compiled into ImageDecode.cpp.
 # On damaged JPEG data its entropy decoding shifts by more than a word's width
 # and multiplies coefficients past int's range (the bits come out as garbage
-# pixels, no memory is touched wrongly). Its file is built with wrapping
-# signed arithmetic, so the compiler cannot build on such a product being
-# impossible, and without those two checks, so that such a picture decodes
-# as a damaged picture instead of stopping a sanitizer build.
-set(TAVRI_IMAGE_DECODE_OPTIONS -fwrapv)
+# pixels, no memory is touched wrongly); a PNG whose first data chunk is empty
+# makes it copy nothing to a null buffer. Its file is built with wrapping
+# signed arithmetic and with null checks kept, so the compiler cannot build
+# on such a product or such a pointer being impossible, and without those
+# three checks, so that such a picture decodes as a damaged picture instead
+# of stopping a sanitizer build.
+set(TAVRI_IMAGE_DECODE_OPTIONS -fwrapv -fno-delete-null-pointer-checks)
 if(TAVRI_SANITIZE)
-  list(APPEND TAVRI_IMAGE_DECODE_OPTIONS -fno-sanitize=shift,signed-integer-overflow)
+  list(APPEND TAVRI_IMAGE_DECODE_OPTIONS -fno-sanitize=shift,signed-integer-overflow,nonnull-attribute)
 endif()
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/ImageDecode.cpp PROPERTIES
   COMPILE_OPTIONS "${TAVRI_IMAGE_DECODE_OPTIONS}")
