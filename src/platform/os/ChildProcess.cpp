@@ -45,6 +45,10 @@ ChildEnd RunInChild(const std::function<std::string()>& work, std::string& resul
   }
   if (child == 0) {
     close(fds[0]);
+    // A crash of the work ends the child there and then: a crash handler
+    // inherited from the parent (a sanitizer's, a fuzzer's) would report it
+    // as the parent's own crash, while the parent goes on.
+    for (int number : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) signal(number, SIG_DFL);
     int code = 0;
     try {
       if (!WriteAll(fds[1], work())) code = 2;
